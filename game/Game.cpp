@@ -1,0 +1,153 @@
+#include "game/Game.h"
+
+#include "game/FrameInput.h"
+#include "gfx/AssetPath.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <SDL/SDL.h>
+#include <cstdio>
+
+CGame::CGame()
+{
+    map.owner = this;
+    font.owner = this;
+    hud.owner = this;
+    map.player.owner = this;
+}
+
+int CGame::Run()
+{
+    if (Start())
+        return 1;
+    bool quit = false;
+    while (!quit)
+        quit = RunFrame(SDL_GetKeyState(nullptr));
+    SDL_Quit();
+    return 0;
+}
+
+bool CGame::Start()
+{
+    if (Init_Renderer()) {
+        fprintf(stderr, "Error in CGame::Init_Renderer(): %s\n", SDL_GetError());
+        return true;
+    }
+    if (Init_Render()) {
+        fprintf(stderr, "Error in CGame::Init_Render(): %s\n", SDL_GetError());
+        return true;
+    }
+    if (Init_LoadScene()) {
+        fprintf(stderr, "Error in CGame::Init_LoadScene(): %s\n", SDL_GetError());
+        return true;
+    }
+    hud.AddFadedText("Done Loading...");
+    return false;
+}
+
+bool CGame::Init_Renderer()
+{
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        fprintf(stderr, "Unable to initialize SDL: %s\n", SDL_GetError());
+        return true;
+    }
+    if (!SDL_SetVideoMode(800, 600, 32, SDL_HWSURFACE | SDL_OPENGL)) {
+        fprintf(stderr, "Unable to create OpenGL screen: %s\n", SDL_GetError());
+        SDL_Quit();
+        return true;
+    }
+    SDL_WM_SetCaption("Terravell", nullptr);
+    glViewport(0, 0, 800, 600);
+    glClearColor(0, 0, 0, 0);
+    glClearDepth(1.0);
+    glDepthFunc(GL_LEQUAL);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_TEXTURE_2D);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+    gluPerspective(90.0, 1.3333333333333333, 0.1, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    return false;
+}
+
+bool CGame::Init_Render()
+{
+    if (font.Build(AssetPath("Data\\Font.bmp").c_str())) {
+        fprintf(stderr, "Error building font: %s\n", SDL_GetError());
+        return true;
+    }
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glColor3f(1, 1, 1);
+    font.Print("...Loading...", 250, 200, 1, 1, 1);
+    font.Print("Please Wait", 262, 180, 1, 1, 1);
+    SDL_GL_SwapBuffers();
+    glFlush();
+    return false;
+}
+
+bool CGame::Init_LoadScene()
+{
+    if (hud.Build()) {
+        fprintf(stderr, "Error building Hud: %s\n", SDL_GetError());
+        return true;
+    }
+    // The map's loader has written its own line on failure.
+    if (map.Load(AssetPath("Data\\map1.raw").c_str()))
+        return true;
+    if (map.player.BuildMesh()) {
+        fprintf(stderr, "Error building Player mesh: %s\n", SDL_GetError());
+        return true;
+    }
+    if (map.skyBox.Build("cliff")) {
+        fprintf(stderr, "Error building SkyBox: %s\n", SDL_GetError());
+        return true;
+    }
+    return false;
+}
+
+bool CGame::RenderFrame()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    map.player.ApplyCamera();
+    map.Render();
+    map.player.Render();
+    hud.Render();
+    SDL_GL_SwapBuffers();
+    return false;
+}
+
+bool CGame::RunFrame(const uint8_t* keys)
+{
+    CPlayer& player = map.player;
+    player.Update();
+    RenderFrame();
+
+    float speed = 0.0f;
+    float turn = 0.0f;
+    AddDebugLines(hud, player, map);
+    ApplyHeldKeys(keys, map.lightDir, player.camera, speed, turn);
+    player.Turn(turn, 0, 0);
+    player.Accelerate(speed, 0, 0);
+
+    // Key presses are read from the held-key array, not from the event,
+    // so a press of any key while c or d is held shows its message.
+    bool quit = false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) {
+            quit = true;
+        } else if (event.type == SDL_KEYDOWN) {
+            if (keys[SDLK_d])
+                hud.AddFadedText("You pressed d! (TextFaded)");
+            if (keys[SDLK_c])
+                hud.AddFadedText("You pressed c! (TextFaded)");
+            if (keys[SDLK_ESCAPE])
+                quit = true;
+        }
+    }
+    return quit;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "gfx/Font.h"
+#include "gfx/Hud.h"
+#include "world/Map.h"
+
+#include <cstdint>
+
+// The one top-level object: owns the font, the world and the HUD, runs the
+// start-up, the frame loop and the shutdown.
+class CGame {
+public:
+    CFont font;
+    CMap map;
+    CHud hud;
+
+    CGame();
+
+    // Start-up and frame loop; 0 after a normal quit, 1 after a failed start.
+    int Run();
+
+    // The start-up steps with their failure lines; true on failure.
+    bool Start();
+    bool Init_Renderer();
+    bool Init_Render();
+    bool Init_LoadScene();
+
+    bool RenderFrame();
+
+    // One pass of the frame loop with a key-state array (SDL's own in the
+    // game, a test's in tests). True when the loop should end.
+    bool RunFrame(const uint8_t* keys);
+};

@@ -1,0 +1,7 @@
+#include "game/Game.h"
+
+int main(int, char**)
+{
+    CGame game;
+    return game.Run();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+// Three floats: positions, velocities, the light direction, and angles in
+// turns (1.0 = one full turn).
+struct Vec3 {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+
+    Vec3() = default;
+    Vec3(float ax, float ay, float az) : x(ax), y(ay), z(az) {}
+
+    // Adds the delta, then by mode: 1 nothing more, 2 normalise the sum,
+    // 4 fold x and y, 8 fold x, y and z. Codes are not bit flags.
+    void Update(float dx, float dy, float dz, int16_t mode);
+};
+
+enum : int16_t {
+    VEC3_ADD = 1,
+    VEC3_NORMALIZE = 2,
+    VEC3_FOLD_XY = 4,
+    VEC3_FOLD_XYZ = 8,
+};
+
+// Brings an angle in turns into [0, 1]; both ends stay as they are
+// (1.0 is not wrapped to 0.0). NaN and infinities are left unchanged.
+void FoldUnit(float& v);
+
+// Scales v to unit length by multiplying with the reciprocal length.
+// Always false. A zero vector is left at zero rather than turned into NaNs.
+bool Normalize(Vec3& v);

@@ -1,0 +1,62 @@
+#include "tools/common/Image.h"
+
+#include <cstdio>
+
+namespace {
+
+void PutLE(std::vector<uint8_t>& out, uint32_t v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(uint8_t(v >> (8 * i)));
+}
+
+} // namespace
+
+std::vector<uint8_t> EncodeBmp(const Image& image)
+{
+    uint32_t rowBytes = (uint32_t(image.width) * 3 + 3) & ~3u;
+    uint32_t pixelBytes = rowBytes * uint32_t(image.height);
+    std::vector<uint8_t> out;
+    out.reserve(54 + pixelBytes);
+    out.push_back('B');
+    out.push_back('M');
+    PutLE(out, 54 + pixelBytes, 4);  // file size
+    PutLE(out, 0, 4);                // reserved
+    PutLE(out, 54, 4);               // pixel data offset
+    PutLE(out, 40, 4);               // info header size
+    PutLE(out, uint32_t(image.width), 4);
+    PutLE(out, uint32_t(image.height), 4);
+    PutLE(out, 1, 2);                // planes
+    PutLE(out, 24, 2);               // bits per pixel
+    PutLE(out, 0, 4);                // no compression
+    PutLE(out, pixelBytes, 4);
+    PutLE(out, 2835, 4);             // 72 dpi
+    PutLE(out, 2835, 4);
+    PutLE(out, 0, 4);
+    PutLE(out, 0, 4);
+    for (int y = image.height - 1; y >= 0; --y) {
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = image.At(x, y);
+            out.push_back(p[2]);
+            out.push_back(p[1]);
+            out.push_back(p[0]);
+        }
+        for (uint32_t pad = uint32_t(image.width) * 3; pad < rowBytes; ++pad)
+            out.push_back(0);
+    }
+    return out;
+}
+
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && ok;
+}
+
+bool WriteBmp(const std::string& path, const Image& image)
+{
+    return WriteFileBytes(path, EncodeBmp(image));
+}

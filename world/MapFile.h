@@ -1,0 +1,55 @@
+#pragma once
+
+#include "math/Vec3.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The map file: a 32-byte little-endian header, the texture table, the
+// tile map at tileMapOffset, then the height samples right after it.
+struct MapHeader {
+    uint32_t tileMapOffset = 0;
+    uint32_t width = 0;         // tiles per tile row
+    uint32_t height = 0;        // tile rows
+    uint32_t extraWord = 0;
+    uint16_t subdivisions = 0;  // grid cells per tile side
+    uint16_t textureCount = 0;
+    uint16_t cellSize = 0;      // world units between vertices
+    uint16_t heightScale = 0;   // hundredths of a unit per height step
+    uint32_t spareWord = 0;
+    uint32_t lightWord = 0;     // light direction bytes: x 16-23, y 8-15, z 0-7
+};
+
+struct MapFileData {
+    MapHeader header;
+    std::vector<uint32_t> textureNumbers;
+    std::vector<uint8_t> tileMap;  // width x height texture-table indices
+    std::vector<uint8_t> heights;  // columns x rows samples
+
+    uint32_t Columns() const { return header.width * header.subdivisions + 1; }
+    uint32_t Rows() const { return header.height * header.subdivisions + 1; }
+};
+
+constexpr uint32_t MAP_HEADER_BYTES = 32;
+// Far more than any terrain drawn at interactive rates; keeps every size
+// product well inside 32 bits.
+constexpr uint64_t MAP_MAX_VERTICES = uint64_t(1) << 24;
+
+// Reads and checks a whole map file held in memory. Returns every fault
+// found (empty for a valid file); `out` is filled only when there is none.
+std::vector<std::string> ValidateMapFile(const uint8_t* data, size_t size, MapFileData* out);
+
+// Reads a map file from disk; false with `fault` set when it cannot be
+// opened or is not valid.
+bool ReadMapFile(const char* path, MapFileData& out, std::string& fault);
+
+// Serialises a map. A tileMapOffset of 0 places the tile map right after
+// the texture table; a larger one leaves a zero-filled gap.
+std::vector<uint8_t> EncodeMapFile(const MapFileData& map);
+bool WriteMapFile(const char* path, const MapFileData& map);
+
+// The light direction the game takes from the header's light word: each
+// byte is masked in place, not shifted down, then scaled by 1/255.
+Vec3 LightDirFromWord(uint32_t lightWord);
