@@ -1,0 +1,41 @@
+# Shared by the end-to-end scripts: start the real binary in a scratch
+# directory, find its window, press keys, wait for its exit status.
+set -euo pipefail
+
+: "${TERRAVELL_BIN:?}" "${TERRAVELL_DATA:?}"
+WORK=$(mktemp -d /tmp/terravell-e2e-XXXXXX)
+trap 'kill "${GAME_PID:-}" 2>/dev/null || true; rm -rf "$WORK"' EXIT
+
+fail() { echo "FAIL: $*" >&2; [ -f "$WORK/stderr" ] && sed 's/^/  stderr: /' "$WORK/stderr" >&2; exit 1; }
+
+# Lays out a playable working directory with the generated assets.
+with_assets() { mkdir -p "$WORK/Data" && cp -r "$TERRAVELL_DATA"/. "$WORK/Data/"; }
+
+start_game() {
+    (cd "$WORK" && exec "$TERRAVELL_BIN" 2>"$WORK/stderr") &
+    GAME_PID=$!
+}
+
+# Sets WID to the game's window and gives it the keyboard focus (there is
+# no window manager to do so).
+find_window() {
+    WID=$(timeout 20 xdotool search --sync --onlyvisible --name '^Terravell$' | head -1) || fail "no window"
+    xdotool windowfocus --sync "$WID"
+    xdotool mousemove --window "$WID" 10 10
+}
+
+# Waits for the game to end and sets STATUS; fails after $1 seconds.
+wait_exit() {
+    local limit=${1:-20} i
+    for ((i = 0; i < limit * 10; i++)); do
+        if ! kill -0 "$GAME_PID" 2>/dev/null; then
+            set +e; wait "$GAME_PID"; STATUS=$?; set -e
+            GAME_PID=
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "the game did not end within $limit s"
+}
+
+screenshot() { xwd -silent -id "$WID" | convert xwd:- "$1"; }

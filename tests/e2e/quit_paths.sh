@@ -1,0 +1,21 @@
+# Escape and the window's close button both end the game with status 0.
+source "$(dirname "$0")/lib.sh"
+with_assets
+
+start_game
+find_window
+sleep 1
+xdotool keydown Escape
+sleep 0.3
+xdotool keyup Escape
+wait_exit 20
+[ "$STATUS" -eq 0 ] || fail "status $STATUS after Escape, wanted 0"
+[ ! -s "$WORK/stderr" ] || fail "the game wrote to stderr after Escape"
+
+start_game
+find_window
+sleep 1
+"$WM_CLOSE" "$WID"
+wait_exit 20
+[ "$STATUS" -eq 0 ] || fail "status $STATUS after closing the window, wanted 0"
+echo "quit paths: 2 passed, 0 failed"

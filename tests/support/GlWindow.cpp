@@ -1,0 +1,82 @@
+#include "tests/support/GlWindow.h"
+
+#include <GL/gl.h>
+#include <SDL/SDL.h>
+
+#include <vector>
+
+void OpenGameWindow(CGame& game)
+{
+    ASSERT_FALSE(game.Init_Renderer()) << SDL_GetError();
+}
+
+Rgb ReadPixel(int x, int yFromTop)
+{
+    unsigned char p[3] = {};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, 599 - yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
+    return {p[0], p[1], p[2]};
+}
+
+Image ReadFrame()
+{
+    Image frame(800, 600);
+    std::vector<unsigned char> raw(800 * 600 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, raw.data());
+    for (int y = 0; y < 600; ++y)
+        std::copy_n(&raw[size_t(599 - y) * 800 * 3], 800 * 3, frame.At(0, y));
+    return frame;
+}
+
+std::string SaveFrame(const std::string& name)
+{
+    std::string path = "/tmp/terravell-" + name + ".bmp";
+    WriteBmp(path, ReadFrame());
+    return path;
+}
+
+::testing::AssertionResult ColourNear(const Rgb& seen, const Rgb& want, int tolerance)
+{
+    if (std::abs(seen.r - want.r) <= tolerance && std::abs(seen.g - want.g) <= tolerance &&
+        std::abs(seen.b - want.b) <= tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "saw (" << seen.r << ", " << seen.g << ", " << seen.b << "), wanted ("
+                                         << want.r << ", " << want.g << ", " << want.b << ")";
+}
+
+std::vector<std::vector<FeedbackVertex>> CaptureTriangles(unsigned list, size_t maxFloats)
+{
+    std::vector<GLfloat> buffer(maxFloats);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    glCallList(list);
+    GLint count = glRenderMode(GL_RENDER);
+    std::vector<std::vector<FeedbackVertex>> polygons;
+    EXPECT_GE(count, 0) << "feedback buffer overflow";
+    for (GLint i = 0; i < count;) {
+        GLfloat token = buffer[i++];
+        if (token == GL_POLYGON_TOKEN) {
+            int n = int(buffer[i++]);
+            std::vector<FeedbackVertex> polygon;
+            for (int v = 0; v < n; ++v, i += 11) {
+                const GLfloat* f = &buffer[i];
+                polygon.push_back({f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8]});
+            }
+            polygons.push_back(polygon);
+        } else if (token == GL_PASS_THROUGH_TOKEN) {
+            i += 1;
+        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN || token == GL_DRAW_PIXEL_TOKEN ||
+                   token == GL_COPY_PIXEL_TOKEN) {
+            i += 11;
+        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
+            i += 22;
+        } else {
+            ADD_FAILURE() << "unknown feedback token " << token;
+            break;
+        }
+    }
+    return polygons;
+}

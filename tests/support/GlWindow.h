@@ -1,0 +1,32 @@
+#pragma once
+
+#include "game/Game.h"
+#include "tools/common/Image.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+struct Rgb {
+    int r, g, b;
+};
+
+// Opens (or re-opens) the real 800x600 game window with the game's own
+// renderer set-up, so every test starts from the start-up GL state.
+void OpenGameWindow(CGame& game);
+
+// Reads the back buffer (call before the swap); y counts from the top.
+Rgb ReadPixel(int x, int yFromTop);
+Image ReadFrame();
+// Saves the back buffer for a failing test to look at; returns the path.
+std::string SaveFrame(const std::string& name);
+
+::testing::AssertionResult ColourNear(const Rgb& seen, const Rgb& want, int tolerance = 3);
+
+// Window-space vertices of a display list, taken through GL feedback mode.
+struct FeedbackVertex {
+    float x, y, z;     // window coordinates
+    float r, g, b, a;  // colour after lighting
+    float s, t;        // texture coordinates
+};
+std::vector<std::vector<FeedbackVertex>> CaptureTriangles(unsigned list, size_t maxFloats = 1 << 22);

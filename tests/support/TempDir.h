@@ -1,0 +1,36 @@
+#pragma once
+
+#include "tools/common/Image.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A fresh directory under /tmp that is made the working directory for the
+// life of the object, so the code under test finds "Data/..." inside it.
+class CTempDir {
+public:
+    CTempDir();
+    ~CTempDir();
+    const std::string& Path() const { return path; }
+    // Writes a file relative to the directory, creating Data/ as needed.
+    void Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
+    void WriteBmp(const std::string& name, const Image& image) const;
+    // Copies the generated asset set of the build into Data/.
+    void CopyBuildAssets() const;
+
+private:
+    std::string path;
+    std::string previous;
+};
+
+// Plain-colour picture for tests.
+Image SolidImage(int w, int h, uint8_t r, uint8_t g, uint8_t b);
+
+// Runs `body`, returning what it wrote to stderr.
+std::string CaptureStderr(void (*body)(void*), void* context);
+template <typename F>
+std::string CaptureStderrOf(F&& f)
+{
+    return CaptureStderr([](void* c) { (*static_cast<F*>(c))(); }, &f);
+}
