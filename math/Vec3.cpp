@@ -27,7 +27,7 @@ void FoldUnit(float& v)
     // for any magnitude, where repeated subtraction of 1 would not.
     double d = v;
     if (d > 1.0)
-        d -= std::ceil(d - 1.0);  // into (0, 1]
+        d = d - std::ceil(d) + 1.0;  // into (0, 1]
     if (d < 0.0)
         d -= std::floor(d);       // into [0, 1)
     v = static_cast<float>(d);
