@@ -145,7 +145,9 @@ bool CGame::RunFrame(const uint8_t* keys)
                 hud.AddFadedText("You pressed d! (TextFaded)");
             if (keys[SDLK_c])
                 hud.AddFadedText("You pressed c! (TextFaded)");
-            if (keys[SDLK_ESCAPE])
+            // A tap shorter than a frame is gone from the key-state array
+            // by the time the queue is drained, so the event's key counts too.
+            if (keys[SDLK_ESCAPE] || event.key.keysym.sym == SDLK_ESCAPE)
                 quit = true;
         }
     }

@@ -31,6 +31,19 @@ Image ReadFrame()
     return frame;
 }
 
+Image GrabScreen()
+{
+    glFinish();
+    FILE* pipe = popen("xwd -root -silent | convert xwd:- -crop 800x600+0+0 -depth 8 rgb:-", "r");
+    if (!pipe)
+        return Image();
+    Image screen(800, 600);
+    if (fread(screen.rgb.data(), 1, screen.rgb.size(), pipe) != screen.rgb.size())
+        screen = Image();
+    pclose(pipe);
+    return screen;
+}
+
 std::string SaveFrame(const std::string& name)
 {
     std::string path = "/tmp/terravell-" + name + ".bmp";

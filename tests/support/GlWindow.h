@@ -18,6 +18,9 @@ void OpenGameWindow(CGame& game);
 // Reads the back buffer (call before the swap); y counts from the top.
 Rgb ReadPixel(int x, int yFromTop);
 Image ReadFrame();
+// What the X server shows in the window's 800x600 area (the window sits at
+// the screen's top-left corner: there is no window manager). Empty on failure.
+Image GrabScreen();
 // Saves the back buffer for a failing test to look at; returns the path.
 std::string SaveFrame(const std::string& name);
 
