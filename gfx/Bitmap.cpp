@@ -72,7 +72,11 @@ void ConvertBmpRows(uint8_t* pixels, int w, int h, int pitch, uint8_t* rowBuffer
 
 SDL_Surface* LoadBitmap(const char* path)
 {
-    SDL_RWops* stream = SDL_RWFromFile(path, "rb");
+    return LoadBitmapFrom(SDL_RWFromFile(path, "rb"), path);
+}
+
+SDL_Surface* LoadBitmapFrom(SDL_RWops* stream, const char* path)
+{
     if (!stream)
         return Refuse(path, nullptr);
 

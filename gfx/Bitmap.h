@@ -24,3 +24,7 @@ void ConvertBmpRows(uint8_t* pixels, int w, int h, int pitch, uint8_t* rowBuffer
 // "Unable to load <path>: <reason>" to stderr and returns null; the reason
 // stays in SDL_GetError() for the caller's own line.
 SDL_Surface* LoadBitmap(const char* path);
+
+// The same from an open stream, which it always closes; `name` is the path
+// shown in the failure line.
+SDL_Surface* LoadBitmapFrom(SDL_RWops* stream, const char* name);
