@@ -1,0 +1,17 @@
+// Raw bytes through the map reader and validator, then the grid, height
+// queries and normals of whatever it accepts.
+#include "world/MapFile.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    MapFileData map;
+    if (!ValidateMapFile(data, size, &map).empty())
+        return 0;
+    volatile uint32_t sum = 0;
+    for (uint8_t h : map.heights)
+        sum = sum + h;
+    return 0;
+}
