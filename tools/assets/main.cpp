@@ -1,6 +1,10 @@
 // Writes the game's asset set into a directory. Deterministic: the same
 // inputs always give the same bytes.
 #include "tools/assets/FontSheet.h"
+#include "tools/assets/HudPanel.h"
+#include "tools/assets/SkyFaces.h"
+#include "tools/assets/TerrainGenerator.h"
+#include "tools/assets/TerrainTextures.h"
 #include "tools/common/Image.h"
 
 #include <cstdio>
@@ -9,10 +13,44 @@
 
 namespace {
 
+const int TERRAIN_TEXTURE_SIZE = 256;
+const int SKY_FACE_SIZE = 512;
+
 int Usage()
 {
-    fprintf(stderr, "usage: terravell-assets OUTDIR [--font FONT.ttf]\n");
+    fprintf(stderr, "usage: terravell-assets OUTDIR [--font FONT.ttf] [--sans FONT.ttf] [--bold FONT.ttf]\n");
     return 2;
+}
+
+// True on failure, after saying which file.
+bool Write(const std::string& path, const Image& image)
+{
+    if (WriteBmp(path, image))
+        return false;
+    fprintf(stderr, "terravell-assets: cannot write %s\n", path.c_str());
+    return true;
+}
+
+bool WriteWorld(const std::string& outDir)
+{
+    TerrainParams params;
+    MapFileData map = GenerateTerrain(params);
+    std::string mapPath = outDir + "/map1.raw";
+    if (!WriteMapFile(mapPath.c_str(), map)) {
+        fprintf(stderr, "terravell-assets: cannot write %s\n", mapPath.c_str());
+        return true;
+    }
+    for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t) {
+        char name[32];
+        snprintf(name, sizeof name, "/Tex%04u.bmp", unsigned(TerrainTextureNumber(t)));
+        if (Write(outDir + name, GenerateTerrainTexture(t, TERRAIN_TEXTURE_SIZE)))
+            return true;
+    }
+    Vec3 sun = ApparentSun(params.lightWord);
+    for (int face = 0; face < SKY_FACE_COUNT; ++face)
+        if (Write(outDir + "/cliff" + SkyFaceName(face) + ".bmp", GenerateSkyFace(face, SKY_FACE_SIZE, sun)))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -21,9 +59,14 @@ int main(int argc, char** argv)
 {
     std::string outDir;
     std::string fontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
+    HudFonts hudFonts;
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--font") == 0 && i + 1 < argc)
             fontPath = argv[++i];
+        else if (strcmp(argv[i], "--sans") == 0 && i + 1 < argc)
+            hudFonts.regular = argv[++i];
+        else if (strcmp(argv[i], "--bold") == 0 && i + 1 < argc)
+            hudFonts.bold = argv[++i];
         else if (argv[i][0] == '-' || !outDir.empty())
             return Usage();
         else
@@ -38,9 +81,16 @@ int main(int argc, char** argv)
         fprintf(stderr, "terravell-assets: %s\n", error.c_str());
         return 1;
     }
-    if (!WriteBmp(outDir + "/Font.bmp", sheet)) {
-        fprintf(stderr, "terravell-assets: cannot write %s/Font.bmp\n", outDir.c_str());
+    if (Write(outDir + "/Font.bmp", sheet))
+        return 1;
+
+    Image picture, mask;
+    if (RenderHudPanel(hudFonts, picture, mask, error)) {
+        fprintf(stderr, "terravell-assets: %s\n", error.c_str());
         return 1;
     }
-    return 0;
+    if (Write(outDir + "/Hud00t.bmp", picture) || Write(outDir + "/Hud00m.bmp", mask))
+        return 1;
+
+    return WriteWorld(outDir) ? 1 : 0;
 }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "math/Vec3.h"
+#include "tools/common/Color.h"
+#include "tools/common/Image.h"
+
+#include <cstdint>
+
+// The six skybox pictures, in the order the game loads them: "Bottom",
+// "Top", "Front", "Back", "Right", "Left".
+constexpr int SKY_FACE_COUNT = 6;
+const char* SkyFaceName(int face);
+
+// The unit view direction, in the drawing frame (z up), that the point
+// (s, t) of a face's picture covers on the cube; t = 0 is the picture's
+// bottom row.
+Vec3 SkyFaceDirection(int face, float s, float t);
+
+// Where the terrain's shading says the sun is, in the drawing frame. The
+// normals reach the light unmirrored while the ground is drawn mirrored in
+// y, so the light seems to come from (x, -y, z) of the map's light word.
+Vec3 ApparentSun(uint32_t lightWord);
+
+// The colour of the surroundings seen along a unit direction: sky, sun and
+// clouds above, a ring of hazy hills and cliffs on the horizon, the sea
+// below.
+// Faces coloured from it meet without seams: pixels on either side of a
+// cube edge look along almost the same direction.
+Rgb SkyColor(const Vec3& dir, const Vec3& sun);
+
+Image GenerateSkyFace(int face, int size, const Vec3& sun);

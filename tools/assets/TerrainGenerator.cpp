@@ -1,0 +1,331 @@
+#include "tools/assets/TerrainGenerator.h"
+
+#include "tools/assets/TileTexturing.h"
+#include "tools/common/Noise.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Share of the height range under water: the ground below it is levelled.
+const float SEA_LEVEL = 0.03f;
+// Steepest slope that loose ground holds, in height steps per cell: with
+// the sun 45 degrees up, slopes facing away from it stay out of deep shade.
+const float TALUS = 4.0f;
+
+// A grid of floats with bilinear reads, the surface the droplets run on.
+struct Field {
+    int columns = 0;
+    int rows = 0;
+    std::vector<float> h;
+
+    float& At(int c, int r) { return h[size_t(r) * columns + c]; }
+    float At(int c, int r) const { return h[size_t(r) * columns + c]; }
+};
+
+// Height in sample units and its gradient at a point inside the grid.
+struct Slope {
+    float height;
+    float gx;
+    float gy;
+};
+
+Slope Sample(const Field& f, float x, float y)
+{
+    int c = std::min(int(x), f.columns - 2);
+    int r = std::min(int(y), f.rows - 2);
+    float u = x - float(c);
+    float v = y - float(r);
+    float h00 = f.At(c, r), h10 = f.At(c + 1, r), h01 = f.At(c, r + 1), h11 = f.At(c + 1, r + 1);
+    Slope s;
+    s.gx = (h10 - h00) * (1.0f - v) + (h11 - h01) * v;
+    s.gy = (h01 - h00) * (1.0f - u) + (h11 - h10) * u;
+    s.height = (h00 * (1.0f - u) + h10 * u) * (1.0f - v) + (h01 * (1.0f - u) + h11 * u) * v;
+    return s;
+}
+
+// Stretches the heights to span [0, top].
+void Normalize(Field& f, float top)
+{
+    auto [lo, hi] = std::minmax_element(f.h.begin(), f.h.end());
+    float low = *lo, scale = top / std::max(*hi - *lo, 1e-6f);
+    for (float& h : f.h)
+        h = (h - low) * scale;
+}
+
+// Shortest distance, in world units, from (x, y) to the segment a-b.
+float DistanceToSegment(float x, float y, float ax, float ay, float bx, float by)
+{
+    float vx = bx - ax, vy = by - ay;
+    float t = Clamp01(((x - ax) * vx + (y - ay) * vy) / (vx * vx + vy * vy));
+    float dx = x - (ax + t * vx), dy = y - (ay + t * vy);
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// Soft steps: flat treads joined by steep risers, for plateaus and mesas.
+float Terrace(float h, float steps)
+{
+    float t = h * steps;
+    float f = std::floor(t);
+    float frac = t - f;
+    return (f + SmoothStep(0.3f, 0.7f, frac)) / steps;
+}
+
+// Raw landscape before erosion, about [0, 1], sampled per vertex: an island
+// in shallow water, joined by a low sandy spit to the corner where the start
+// and reset points lie; hills and ridged mountains inland, and stepped
+// plateaus between. Noise is laid out in cells, so a bigger map gets more
+// hills rather than larger ones.
+void ShapeLandscape(const TerrainParams& p, Field& f)
+{
+    const float d = float(p.cellSize);
+    const float gain = 0.3f + 0.4f * Clamp01(p.roughness);
+    const uint32_t s = HashU32(p.seed);
+    const float cx = 0.5f * float(f.columns - 1), cy = 0.5f * float(f.rows - 1);
+    const float radius = std::min(cx, cy);
+    // The spit runs from the start point towards the middle of the island.
+    const float spitX = START_X / d, spitY = START_Y / d;
+    const float spitEndX = Lerp(spitX, cx, 0.55f), spitEndY = Lerp(spitY, cy, 0.55f);
+    for (int r = 0; r < f.rows; ++r) {
+        for (int c = 0; c < f.columns; ++c) {
+            float x = float(c) / 128.0f;
+            float y = float(r) / 128.0f;
+            // Warping the domain bends ranges and valleys out of the grid's axes.
+            float wx = x + 0.25f * FractalNoise(x * 1.5f + 5.2f, y * 1.5f + 1.3f, s + 1, 4, 0.5f);
+            float wy = y + 0.25f * FractalNoise(x * 1.5f + 9.1f, y * 1.5f + 4.7f, s + 2, 4, 0.5f);
+            float ridges = RidgedNoise(wx * 0.9f, wy * 0.9f, s + 3, 4, gain);
+            float hills = 0.5f + 0.5f * FractalNoise(wx * 2.5f, wy * 2.5f, s + 4, 4, gain);
+
+            // Distance from the middle in island radii, frayed into bays and capes.
+            float dx = float(c) - cx, dy = float(r) - cy;
+            float rr = std::sqrt(dx * dx + dy * dy) / radius + 0.22f * FractalNoise(x * 3.0f, y * 3.0f, s + 5, 4, 0.5f);
+            float island = SmoothStep(0.98f, 0.80f, rr);
+            float spitDistance = DistanceToSegment(float(c), float(r), spitX, spitY, spitEndX, spitEndY);
+            float spit = SmoothStep(10.0f, 5.0f, spitDistance + 3.0f * FractalNoise(x * 6.0f, y * 6.0f, s + 7, 2, 0.5f));
+            float land = std::max(island, spit);
+
+            float interior = SmoothStep(0.85f, 0.45f, rr);
+            float near = DistanceToSegment(float(c) * d, float(r) * d, START_X, START_Y, RESET_X, RESET_Y) / d;
+            float highland = interior * SmoothStep(16.0f, 56.0f, near);
+            float h = land * (0.035f + 0.06f * hills) +
+                      highland * (0.14f * hills + 0.70f * std::pow(ridges, 1.5f));
+
+            // Some mid-height ground settles into stepped plateaus.
+            float mesa = SmoothStep(0.15f, 0.45f, FractalNoise(x * 2.0f + 3.3f, y * 2.0f + 7.1f, s + 6, 3, 0.5f));
+            mesa *= SmoothStep(0.15f, 0.3f, h) * (1.0f - SmoothStep(0.55f, 0.75f, h));
+            h = Lerp(h, Terrace(h, 6.0f), mesa);
+            f.At(c, r) = h;
+        }
+    }
+}
+
+// Loose material slides down wherever a neighbour is lower by more than the
+// talus step; rounds off crests and fills the feet of cliffs.
+void ThermalErosion(Field& f, int passes, float talus, float rate)
+{
+    static const int DX[4] = {1, -1, 0, 0};
+    static const int DY[4] = {0, 0, 1, -1};
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int r = 0; r < f.rows; ++r) {
+            for (int c = 0; c < f.columns; ++c) {
+                float h = f.At(c, r);
+                for (int k = 0; k < 4; ++k) {
+                    int nc = c + DX[k], nr = r + DY[k];
+                    if (nc < 0 || nr < 0 || nc >= f.columns || nr >= f.rows)
+                        continue;
+                    float diff = h - f.At(nc, nr);
+                    if (diff > talus) {
+                        float move = (diff - talus) * rate;
+                        h -= move;
+                        f.At(nc, nr) += move;
+                    }
+                }
+                f.At(c, r) = h;
+            }
+        }
+    }
+}
+
+// Mixes each height with the mean of its neighbourhood: removes the
+// single-cell roughness that the droplets leave on so coarse a grid.
+void Smooth(Field& f, float amount)
+{
+    Field src = f;
+    for (int r = 0; r < f.rows; ++r) {
+        for (int c = 0; c < f.columns; ++c) {
+            float sum = 0.0f, weight = 0.0f;
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    int nc = c + dx, nr = r + dy;
+                    if (nc < 0 || nr < 0 || nc >= f.columns || nr >= f.rows)
+                        continue;
+                    float w = (dx == 0 ? 2.0f : 1.0f) * (dy == 0 ? 2.0f : 1.0f);
+                    sum += src.At(nc, nr) * w;
+                    weight += w;
+                }
+            }
+            f.At(c, r) = Lerp(src.At(c, r), sum / weight, amount);
+        }
+    }
+}
+
+// Raindrops that pick up soil running downhill and drop it where they slow
+// down: carves gullies into the slopes and lays fans into the valleys.
+void HydraulicErosion(Field& f, uint32_t seed, int droplets)
+{
+    const float inertia = 0.1f;
+    const float capacityFactor = 4.0f;
+    const float minCapacity = 0.01f;
+    const float erodeRate = 0.2f;
+    const float depositRate = 0.3f;
+    const float evaporation = 0.02f;
+    const float gravity = 4.0f;
+    const int maxSteps = 48;
+    const int radius = 3;
+
+    // Erosion takes from a small disc so that drops do not dig pits.
+    std::vector<int> brushX, brushY;
+    std::vector<float> brushW;
+    float brushSum = 0.0f;
+    for (int y = -radius; y <= radius; ++y) {
+        for (int x = -radius; x <= radius; ++x) {
+            float w = float(radius + 1) - std::sqrt(float(x * x + y * y));
+            if (w <= 0.0f)
+                continue;
+            brushX.push_back(x);
+            brushY.push_back(y);
+            brushW.push_back(w);
+            brushSum += w;
+        }
+    }
+
+    const float maxX = float(f.columns - 1), maxY = float(f.rows - 1);
+    for (int i = 0; i < droplets; ++i) {
+        float x = HashUnit(i, 1, seed) * maxX;
+        float y = HashUnit(i, 2, seed) * maxY;
+        float dirX = 0.0f, dirY = 0.0f;
+        float speed = 1.0f, water = 1.0f, sediment = 0.0f;
+        for (int step = 0; step < maxSteps; ++step) {
+            int c = int(x), r = int(y);
+            float u = x - float(c), v = y - float(r);
+            Slope here = Sample(f, x, y);
+            dirX = dirX * inertia - here.gx * (1.0f - inertia);
+            dirY = dirY * inertia - here.gy * (1.0f - inertia);
+            float len = std::sqrt(dirX * dirX + dirY * dirY);
+            if (len < 1e-6f)
+                break;
+            dirX /= len;
+            dirY /= len;
+            float nx = x + dirX, ny = y + dirY;
+            if (nx < 0.0f || ny < 0.0f || nx >= maxX || ny >= maxY)
+                break;
+            float dh = Sample(f, nx, ny).height - here.height;
+            float capacity = std::max(-dh * speed * water * capacityFactor, minCapacity);
+            if (dh > 0.0f || sediment > capacity) {
+                float drop = dh > 0.0f ? std::min(dh, sediment) : (sediment - capacity) * depositRate;
+                sediment -= drop;
+                f.At(c, r) += drop * (1.0f - u) * (1.0f - v);
+                f.At(c + 1, r) += drop * u * (1.0f - v);
+                f.At(c, r + 1) += drop * (1.0f - u) * v;
+                f.At(c + 1, r + 1) += drop * u * v;
+            } else {
+                float take = std::min((capacity - sediment) * erodeRate, -dh);
+                for (size_t b = 0; b < brushW.size(); ++b) {
+                    int bc = c + brushX[b], br = r + brushY[b];
+                    if (bc < 0 || br < 0 || bc >= f.columns || br >= f.rows)
+                        continue;
+                    float w = take * brushW[b] / brushSum;
+                    float& cell = f.At(bc, br);
+                    float removed = std::min(cell, w);
+                    cell -= removed;
+                    sediment += removed;
+                }
+            }
+            speed = std::sqrt(std::max(0.0f, speed * speed - dh * gravity));
+            water *= 1.0f - evaporation;
+            x = nx;
+            y = ny;
+        }
+    }
+}
+
+// Sinks the ground around a drop point into a smooth bowl whose floor is at
+// most `floorSample`, so a player falling there lands.
+void KeepBelow(std::vector<uint8_t>& heights, uint32_t columns, uint32_t rows, float cellSize, float px,
+               float py, int floorSample)
+{
+    const float radius = 6.0f * cellSize;
+    for (uint32_t r = 0; r < rows; ++r) {
+        for (uint32_t c = 0; c < columns; ++c) {
+            float dx = float(c) * cellSize - px, dy = float(r) * cellSize - py;
+            float t = std::sqrt(dx * dx + dy * dy) / radius;
+            if (t >= 1.0f)
+                continue;
+            float limit = float(floorSample) + 255.0f * t * t;
+            uint8_t& h = heights[size_t(r) * columns + c];
+            if (float(h) > limit)
+                h = uint8_t(std::max(1.0f, limit));
+        }
+    }
+}
+
+} // namespace
+
+std::vector<float> GenerateHeightField(const TerrainParams& p)
+{
+    Field f;
+    f.columns = int(p.tilesAcross * p.subdivisions + 1);
+    f.rows = int(p.tilesDown * p.subdivisions + 1);
+    f.h.assign(size_t(f.columns) * f.rows, 0.0f);
+    if (f.columns < 2 || f.rows < 2 || p.cellSize == 0)
+        return f.h;
+
+    ShapeLandscape(p, f);
+    // Erode in sample units, so the talus step and the droplets' constants
+    // mean the same on every map.
+    Normalize(f, 250.0f);
+    ThermalErosion(f, 150, TALUS, 0.5f);
+    HydraulicErosion(f, HashU32(p.seed ^ 0xe7037ed1u), f.columns * f.rows / 2);
+    ThermalErosion(f, 10, TALUS, 0.5f);
+    Smooth(f, 0.6f);
+    Normalize(f, 1.0f);
+    // The water stays flat, so it is lit evenly.
+    for (float& h : f.h)
+        h = std::max(0.0f, h - SEA_LEVEL) / (1.0f - SEA_LEVEL);
+    return f.h;
+}
+
+MapFileData MapForParams(const TerrainParams& p)
+{
+    MapFileData map;
+    map.header.width = p.tilesAcross;
+    map.header.height = p.tilesDown;
+    map.header.subdivisions = p.subdivisions;
+    map.header.cellSize = p.cellSize;
+    map.header.heightScale = p.heightScale;
+    map.header.lightWord = p.lightWord;
+    return map;
+}
+
+MapFileData GenerateTerrain(const TerrainParams& p)
+{
+    MapFileData map = MapForParams(p);
+
+    const uint32_t columns = map.Columns(), rows = map.Rows();
+    std::vector<float> field = GenerateHeightField(p);
+    map.heights.resize(field.size());
+    // The lowest ground stays a few steps above 0, which reads as no ground.
+    for (size_t i = 0; i < field.size(); ++i)
+        map.heights[i] = uint8_t(std::lround(4.0f + field[i] * 251.0f));
+
+    if (p.heightScale > 0 && p.cellSize > 0) {
+        // Well below the drop height, so a player resting there has room.
+        float k = float(p.heightScale) * 0.01f;
+        int floorSample = std::clamp(int(DROP_HEIGHT * 0.6f / k), 1, 255);
+        KeepBelow(map.heights, columns, rows, float(p.cellSize), START_X, START_Y, floorSample);
+        KeepBelow(map.heights, columns, rows, float(p.cellSize), RESET_X, RESET_Y, floorSample);
+    }
+    AssignTileTextures(map);
+    return map;
+}

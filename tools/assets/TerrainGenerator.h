@@ -1,0 +1,38 @@
+#pragma once
+
+#include "world/MapFile.h"
+
+#include <cstdint>
+#include <vector>
+
+// What a generated landscape is made from. The defaults are the default
+// world's map1.raw.
+struct TerrainParams {
+    uint32_t seed = 7;
+    uint32_t tilesAcross = 16;
+    uint32_t tilesDown = 16;
+    uint16_t subdivisions = 8;
+    uint16_t cellSize = 8;         // world units between vertices
+    uint16_t heightScale = 100;    // hundredths of a world unit per height step
+    float roughness = 0.5f;        // 0 smooth .. 1 craggy: the gain of the octaves
+    uint32_t lightWord = 0x000001FF;  // sun 45 degrees up (see LightDirFromWord)
+};
+
+// Logical ground points where the player starts and where it is put back
+// after a fall; both fall from z = 150, so the ground there must be lower.
+constexpr float START_X = 50.0f, START_Y = 5.0f;
+constexpr float RESET_X = 50.0f, RESET_Y = 50.0f;
+constexpr float DROP_HEIGHT = 150.0f;
+
+// Heights in [0, 1], columns x rows, row by row: ridged mountains behind a
+// lowland around the start and reset points, plateaus, and erosion.
+std::vector<float> GenerateHeightField(const TerrainParams& params);
+
+// A map with the header these parameters give and nothing else filled in:
+// for heights that come from elsewhere.
+MapFileData MapForParams(const TerrainParams& params);
+
+// The whole map: heights quantised to 1..255 (0 would read as "no ground"),
+// the ground under the start and reset points kept below the drop height,
+// and a texture chosen for every tile.
+MapFileData GenerateTerrain(const TerrainParams& params);

@@ -1,0 +1,84 @@
+#include "tools/assets/TileTexturing.h"
+
+#include "tools/assets/TerrainTextures.h"
+#include "tools/common/Noise.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Rung by height alone: water on the levelled sea floor, a beach band, a
+// wide band of grass and meadow, bare rock above it, snow on the tops.
+float RungByHeight(float h)
+{
+    static const float HEIGHTS[] = {0.0f, 0.012f, 0.04f, 0.08f, 0.13f, 0.30f, 0.45f, 0.58f, 0.70f, 0.82f};
+    static const float RUNGS[] = {0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 4.4f, 5.4f, 6.6f, 7.6f, 9.0f};
+    const int n = int(sizeof HEIGHTS / sizeof HEIGHTS[0]);
+    if (h >= HEIGHTS[n - 1])
+        return RUNGS[n - 1];
+    int i = 0;
+    while (i + 1 < n - 1 && h >= HEIGHTS[i + 1])
+        ++i;
+    float t = Clamp01((h - HEIGHTS[i]) / (HEIGHTS[i + 1] - HEIGHTS[i]));
+    return Lerp(RUNGS[i], RUNGS[i + 1], t);
+}
+
+} // namespace
+
+TileStats MeasureTile(const MapFileData& map, uint32_t tx, uint32_t ty)
+{
+    TileStats stats;
+    const uint32_t n = map.header.subdivisions, columns = map.Columns();
+    if (n == 0 || map.heights.empty() || map.header.cellSize == 0)
+        return stats;
+    auto [lo, hi] = std::minmax_element(map.heights.begin(), map.heights.end());
+    float low = float(*lo), range = std::max(1.0f, float(*hi) - float(*lo));
+    float rise = float(map.header.heightScale) * 0.01f / float(map.header.cellSize);
+
+    auto at = [&](uint32_t c, uint32_t r) { return float(map.heights[size_t(r) * columns + c]); };
+    float sum = 0.0f, top = 0.0f;
+    for (uint32_t r = ty * n; r <= (ty + 1) * n; ++r) {
+        for (uint32_t c = tx * n; c <= (tx + 1) * n; ++c) {
+            sum += at(c, r);
+            top = std::max(top, at(c, r));
+        }
+    }
+    stats.meanHeight = (sum / float((n + 1) * (n + 1)) - low) / range;
+    stats.maxHeight = (top - low) / range;
+
+    float slopeSum = 0.0f;
+    for (uint32_t r = ty * n; r < (ty + 1) * n; ++r) {
+        for (uint32_t c = tx * n; c < (tx + 1) * n; ++c) {
+            float gx = 0.5f * (at(c + 1, r) - at(c, r) + at(c + 1, r + 1) - at(c, r + 1)) * rise;
+            float gy = 0.5f * (at(c, r + 1) - at(c, r) + at(c + 1, r + 1) - at(c + 1, r)) * rise;
+            float slope = std::sqrt(gx * gx + gy * gy);
+            slopeSum += slope;
+            stats.maxSlope = std::max(stats.maxSlope, slope);
+        }
+    }
+    stats.meanSlope = slopeSum / float(n * n);
+    return stats;
+}
+
+uint8_t ChooseTileTexture(const TileStats& stats)
+{
+    float rung = RungByHeight(stats.meanHeight);
+    // Steep ground is bare whatever its height: pull it towards rock.
+    float steep = SmoothStep(0.45f, 1.1f, 0.7f * stats.meanSlope + 0.3f * stats.maxSlope);
+    rung = Lerp(rung, float(TEX_ROCK), steep);
+    int index = int(std::lround(rung));
+    return uint8_t(std::clamp(index, 0, int(TERRAIN_TEXTURE_COUNT) - 1));
+}
+
+void AssignTileTextures(MapFileData& map)
+{
+    map.textureNumbers.clear();
+    for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t)
+        map.textureNumbers.push_back(TerrainTextureNumber(t));
+    map.header.textureCount = uint16_t(map.textureNumbers.size());
+    map.tileMap.assign(size_t(map.header.width) * map.header.height, 0);
+    for (uint32_t ty = 0; ty < map.header.height; ++ty)
+        for (uint32_t tx = 0; tx < map.header.width; ++tx)
+            map.tileMap[size_t(ty) * map.header.width + tx] = ChooseTileTexture(MeasureTile(map, tx, ty));
+}

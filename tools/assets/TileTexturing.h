@@ -1,0 +1,26 @@
+#pragma once
+
+#include "world/MapFile.h"
+
+#include <cstdint>
+
+// What the texture of a tile is chosen from.
+struct TileStats {
+    float meanHeight = 0.0f;  // 0 = lowest sample of the map, 1 = highest
+    float maxHeight = 0.0f;
+    float meanSlope = 0.0f;   // rise over run in world units, averaged over the cells
+    float maxSlope = 0.0f;
+};
+
+// Measures tile (tx, ty) of a map whose heights are filled in.
+TileStats MeasureTile(const MapFileData& map, uint32_t tx, uint32_t ty);
+
+// The terrain texture (an index into the ladder of TerrainTextures.h) for a
+// tile: sand low down, grass and meadow above, snow on high flat ground,
+// rock wherever it is steep. Neighbouring tiles of similar ground get
+// neighbouring rungs, whose textures blend into each other.
+uint8_t ChooseTileTexture(const TileStats& stats);
+
+// Fills the texture table with the whole ladder and the tile map with a
+// choice for every tile.
+void AssignTileTextures(MapFileData& map);
