@@ -1,6 +1,178 @@
 #include "gfx/Hud.h"
 
-bool CHud::Build() { return false; }
-bool CHud::AddText(const char*) { return false; }
-bool CHud::AddFadedText(const char*) { return false; }
-bool CHud::Render() { return false; }
+#include "game/Game.h"
+#include "gfx/AssetPath.h"
+#include "gfx/Bitmap.h"
+
+#include <GL/gl.h>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Copies text into a slot, cut to the slot's 49 characters.
+void CopyToSlot(char* slot, const char* text)
+{
+    size_t n = strnlen(text, HUD_TEXT_BYTES - 1);
+    memcpy(slot, text, n);
+    slot[n] = '\0';
+}
+
+// Loads one panel image into `texture`. True on failure, after the
+// HUD's own line for the path.
+bool UploadPanelImage(const std::string& path, uint32_t texture)
+{
+    SDL_Surface* image = LoadBitmap(path.c_str());
+    if (!image) {
+        fprintf(stderr, "Unable to load %s: %s\n", path.c_str(), SDL_GetError());
+        return true;
+    }
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    // Stretched images must not pick up texels from the opposite edge
+    // along the border of the panel.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, image->w, image->h, 0, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
+    SDL_FreeSurface(image);
+    return false;
+}
+
+// The panel's square with its size baked in; counter-clockwise on screen
+// and with t = 1 at the top edge, so the pictures stand upright.
+void CompilePanelList(uint32_t list, const HudRect& rect)
+{
+    GLint w = GLint(rect.width);
+    GLint h = GLint(rect.height);
+    glNewList(list, GL_COMPILE);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2i(0, h);
+    glTexCoord2f(1, 0);
+    glVertex2i(w, h);
+    glTexCoord2f(1, 1);
+    glVertex2i(w, 0);
+    glTexCoord2f(0, 1);
+    glVertex2i(0, 0);
+    glEnd();
+    glEndList();
+}
+
+} // namespace
+
+CHud::CHud() : panelRects{{0, 0, 800, 64}} {}
+
+bool CHud::Build()
+{
+    panelTextures.assign(panelCount, HudPanelTextures());
+    listBase = glGenLists(GLsizei(panelCount));
+    std::vector<GLuint> names(2 * size_t(panelCount));
+    glGenTextures(GLsizei(names.size()), names.data());
+    for (uint32_t i = 0; i < panelCount; ++i)
+        panelTextures[i] = {names[2 * i], names[2 * i + 1]};
+
+    for (uint32_t i = 0; i < panelCount; ++i) {
+        if (UploadPanelImage(FormatAssetPath("Data\\Hud%02dt.bmp", int(i)), panelTextures[i].image))
+            return true;
+        if (UploadPanelImage(FormatAssetPath("Data\\Hud%02dm.bmp", int(i)), panelTextures[i].mask))
+            return true;
+        CompilePanelList(listBase + i, panelRects[i]);
+    }
+    return false;
+}
+
+bool CHud::AddText(const char* text)
+{
+    if (lineCount >= HUD_SLOTS)
+        return false;
+    CopyToSlot(lines[lineCount], text);
+    lineCount += 1;
+    return false;
+}
+
+bool CHud::AddFadedText(const char* text)
+{
+    if (messageCount >= HUD_SLOTS) {
+        memmove(messages[0], messages[1], sizeof messages[0] * (HUD_SLOTS - 1));
+        memmove(&messageAlpha[0], &messageAlpha[1], sizeof messageAlpha[0] * (HUD_SLOTS - 1));
+        messageCount = HUD_SLOTS - 1;
+    }
+    CopyToSlot(messages[messageCount], text);
+    messageAlpha[messageCount] = 1.0f;
+    messageCount += 1;
+    return false;
+}
+
+HudLayout CHud::Layout() const
+{
+    HudLayout layout;
+    int lineRows = int(lineCount);
+    for (int n = lineRows - 1; n >= 0; --n)
+        layout.rows[layout.count++] = {lines[n], HUD_BOTTOM_ROW_Y - HUD_ROW_PIXELS * n, 1.0f};
+    for (int k = int(messageCount) - 1; k >= 0; --k)
+        layout.rows[layout.count++] = {messages[k], HUD_BOTTOM_ROW_Y - HUD_ROW_PIXELS * (lineRows + k),
+                                       messageAlpha[k]};
+    return layout;
+}
+
+void CHud::FinishFrame()
+{
+    lineCount = 0;
+    // Every message fades at the same rate, so the expired ones are the
+    // oldest; compacting keeps the survivors in the order they came.
+    uint32_t kept = 0;
+    for (uint32_t k = 0; k < messageCount; ++k) {
+        if (messageAlpha[k] < 0.1f)
+            continue;
+        if (kept != k)
+            memcpy(messages[kept], messages[k], HUD_TEXT_BYTES);
+        messageAlpha[kept] = messageAlpha[k] - 0.01f;
+        kept += 1;
+    }
+    messageCount = kept;
+}
+
+bool CHud::Render()
+{
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+
+    // Text blends with the function left by the last panel pass (additive
+    // from the second frame on), so the grey level is the fade.
+    HudLayout layout = Layout();
+    CFont& font = owner->font;
+    for (int i = 0; i < layout.count; ++i) {
+        const HudRow& row = layout.rows[i];
+        font.Print(row.text, 0, row.y, row.grey, row.grey, row.grey);
+    }
+    FinishFrame();
+    glColor3f(1, 1, 1);
+
+    // Scene x mask + picture. Print left depth testing on; the squares lie
+    // nearer than any scene geometry, so they pass it.
+    for (uint32_t i = 0; i < panelCount; ++i) {
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        glOrtho(0, 800, 600, 0, -1, 1000);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        glTranslated(panelRects[i].x, panelRects[i].y, 0);
+
+        glBlendFunc(GL_DST_COLOR, GL_ZERO);
+        glBindTexture(GL_TEXTURE_2D, panelTextures[i].mask);
+        glCallList(listBase + i);
+        glBlendFunc(GL_ONE, GL_ONE);
+        glBindTexture(GL_TEXTURE_2D, panelTextures[i].image);
+        glCallList(listBase + i);
+
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        glPopMatrix();
+    }
+    glEnable(GL_DEPTH_TEST);
+    return false;
+}
