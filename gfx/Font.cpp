@@ -16,7 +16,7 @@ GlyphCell GlyphCellOf(int glyph)
 
 CFont::~CFont()
 {
-    if (listBase != 0)
+    if (listBase != 0 && SDL_WasInit(SDL_INIT_VIDEO))  // no context after SDL_Quit
         glDeleteLists(listBase, FONT_GLYPHS);
 }
 

@@ -8,6 +8,15 @@
 #include <vector>
 
 class CGame;
+struct MapFileData;
+
+// One corner of a terrain fan as the display list records it: its normal,
+// texture coordinate and position relative to the tile's translation.
+struct TerrainFanVertex {
+    Vec3 normal;
+    float s, t;
+    Vec3 position;
+};
 
 // The world: terrain grid and height query, terrain textures and mesh, the
 // light, and the player and skybox it owns.
@@ -35,8 +44,33 @@ public:
     CSkyBox skyBox;
 
     CMap();
+
+    // Reads the map file, builds the grid, loads the textures, sets the
+    // light and compiles the terrain. True on failure, after its line.
     bool Load(const char* path);
+
+    // The GL-free part of Load: fields and grid from a file that
+    // ReadMapFile or ValidateMapFile accepted.
+    void LoadGrid(const MapFileData& file);
+
+    // Whether (x, y) of the ground plane lies on the grid, far edges included.
+    bool Contains(float x, float y) const;
+    // Height in world units at (x, y), or 0 off the grid.
     float GetHeight(float x, float y) const;
+
+    // Adds the unit normal of cell a to acc when the cell is on the grid;
+    // true when it counted.
+    bool CellNormal(int32_t a, Vec3& acc) const;
+    // The mean normal of the cells around vertex v, stored in normals[v].
+    bool VertexNormal(int32_t v);
+    // The fans of tile (tx, ty) in drawing order, four corners per cell.
+    void TileFans(uint32_t tx, uint32_t ty, std::vector<TerrainFanVertex>& fans);
+
     bool SetupLight();
+    // Draws the terrain; leaves lighting and blending off, depth testing on.
     bool Render();
+
+private:
+    bool LoadTextures(const std::vector<uint32_t>& textureNumbers);
+    void CompileTerrain();
 };

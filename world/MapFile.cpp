@@ -1,6 +1,11 @@
 #include "world/MapFile.h"
 
+#include "gfx/AssetPath.h"
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -18,15 +23,8 @@ void PutU16(std::vector<uint8_t>& out, uint16_t v)
     out.push_back(uint8_t(v >> 8));
 }
 
-} // namespace
-
-std::vector<std::string> ValidateMapFile(const uint8_t* data, size_t size, MapFileData* out)
+MapHeader ParseHeader(const uint8_t* data)
 {
-    std::vector<std::string> faults;
-    if (size < MAP_HEADER_BYTES) {
-        faults.push_back("map file is shorter than its 32-byte header");
-        return faults;
-    }
     MapHeader h;
     h.tileMapOffset = ReadU32(data + 0);
     h.width = ReadU32(data + 4);
@@ -38,6 +36,43 @@ std::vector<std::string> ValidateMapFile(const uint8_t* data, size_t size, MapFi
     h.heightScale = ReadU16(data + 22);
     h.spareWord = ReadU32(data + 24);
     h.lightWord = ReadU32(data + 28);
+    return h;
+}
+
+// Sizes a header implies, in 64 bits; `bounded` is false when the grid is
+// beyond MAP_MAX_VERTICES, and then tiles and vertices are not to be used.
+struct MapSizes {
+    uint64_t columns, rows, vertices, tiles, tableEnd;
+    bool bounded;
+};
+
+MapSizes SizesOf(const MapHeader& h)
+{
+    MapSizes s;
+    s.columns = uint64_t(h.width) * h.subdivisions + 1;
+    s.rows = uint64_t(h.height) * h.subdivisions + 1;
+    // Each side is bounded before the product, which then cannot wrap.
+    s.bounded = s.columns <= MAP_MAX_VERTICES && s.rows <= MAP_MAX_VERTICES &&
+                s.columns * s.rows <= MAP_MAX_VERTICES;
+    s.vertices = s.bounded ? s.columns * s.rows : 0;
+    s.tiles = s.bounded ? uint64_t(h.width) * h.height : 0;
+    s.tableEnd = MAP_HEADER_BYTES + 4 * uint64_t(h.textureCount);
+    return s;
+}
+
+// The checks themselves. `head` holds the file from offset 0 and `body` the
+// file from tileMapOffset on; each may stop short of the file's end as long
+// as it reaches past everything a valid file has there.
+std::vector<std::string> Validate(uint64_t size, const uint8_t* head, size_t headSize, const uint8_t* body,
+                                  size_t bodySize, MapFileData* out)
+{
+    std::vector<std::string> faults;
+    if (size < MAP_HEADER_BYTES || headSize < MAP_HEADER_BYTES) {
+        faults.push_back("map file is shorter than its 32-byte header");
+        return faults;
+    }
+    MapHeader h = ParseHeader(head);
+    MapSizes s = SizesOf(h);
 
     if (h.cellSize == 0)
         faults.push_back("cell size is 0");
@@ -49,38 +84,28 @@ std::vector<std::string> ValidateMapFile(const uint8_t* data, size_t size, MapFi
         faults.push_back("height is 0");
     if (h.textureCount == 0)
         faults.push_back("texture count is 0");
-
-    // Sizes in 64 bits: nothing below can wrap before it is bounded.
-    uint64_t columns = uint64_t(h.width) * h.subdivisions + 1;
-    uint64_t rows = uint64_t(h.height) * h.subdivisions + 1;
-    uint64_t vertexCount = columns * rows;
-    uint64_t tileCount = uint64_t(h.width) * h.height;
-    bool sizesKnown = vertexCount <= MAP_MAX_VERTICES;
-    if (!sizesKnown)
-        faults.push_back("map is too large: " + std::to_string(columns) + " x " + std::to_string(rows) +
+    if (!s.bounded)
+        faults.push_back("map is too large: " + std::to_string(s.columns) + " x " + std::to_string(s.rows) +
                          " vertices (at most 16777216 in all)");
-
-    uint64_t tableEnd = MAP_HEADER_BYTES + 4 * uint64_t(h.textureCount);
-    if (tableEnd > size)
+    if (s.tableEnd > size || s.tableEnd > headSize)
         faults.push_back("map file is truncated in the texture table");
 
     if (h.tileMapOffset > size) {
         faults.push_back("tile map offset " + std::to_string(h.tileMapOffset) + " is beyond the end of the file (" +
                          std::to_string(size) + " bytes)");
-    } else if (sizesKnown) {
-        uint64_t tileEnd = uint64_t(h.tileMapOffset) + tileCount;
-        if (tileEnd > size) {
+    } else if (s.bounded) {
+        uint64_t bodyEnd = std::min<uint64_t>(size - h.tileMapOffset, bodySize);
+        if (s.tiles > bodyEnd) {
             faults.push_back("map file is truncated in the tile map");
         } else {
-            for (uint64_t i = 0; i < tileCount; ++i) {
-                uint8_t t = data[h.tileMapOffset + i];
-                if (t >= h.textureCount) {
-                    faults.push_back("tile " + std::to_string(i) + " uses texture " + std::to_string(t) +
+            for (uint64_t i = 0; i < s.tiles; ++i) {
+                if (body[i] >= h.textureCount) {
+                    faults.push_back("tile " + std::to_string(i) + " uses texture " + std::to_string(body[i]) +
                                      " of a table of " + std::to_string(h.textureCount));
                     break;
                 }
             }
-            if (tileEnd + vertexCount > size)
+            if (s.tiles + s.vertices > bodyEnd)
                 faults.push_back("map file is truncated in the height samples");
         }
     }
@@ -91,32 +116,64 @@ std::vector<std::string> ValidateMapFile(const uint8_t* data, size_t size, MapFi
     out->header = h;
     out->textureNumbers.resize(h.textureCount);
     for (uint32_t i = 0; i < h.textureCount; ++i)
-        out->textureNumbers[i] = ReadU32(data + MAP_HEADER_BYTES + 4 * i);
-    const uint8_t* tiles = data + h.tileMapOffset;
-    out->tileMap.assign(tiles, tiles + tileCount);
-    out->heights.assign(tiles + tileCount, tiles + tileCount + vertexCount);
+        out->textureNumbers[i] = ReadU32(head + MAP_HEADER_BYTES + 4 * i);
+    out->tileMap.assign(body, body + s.tiles);
+    out->heights.assign(body + s.tiles, body + s.tiles + s.vertices);
     return faults;
+}
+
+// Reads up to `count` bytes at `offset`; false on a read error.
+bool ReadAt(FILE* file, uint64_t offset, uint64_t count, std::vector<uint8_t>& bytes)
+{
+    bytes.resize(count);
+    if (count == 0)
+        return true;
+    if (fseeko(file, off_t(offset), SEEK_SET) != 0)
+        return false;
+    size_t got = fread(bytes.data(), 1, count, file);
+    bytes.resize(got);
+    return !ferror(file);
+}
+
+} // namespace
+
+std::vector<std::string> ValidateMapFile(const uint8_t* data, size_t size, MapFileData* out)
+{
+    size_t bodyStart = size;
+    if (size >= MAP_HEADER_BYTES)
+        bodyStart = std::min<size_t>(size, ReadU32(data));
+    return Validate(size, data, size, data + bodyStart, size - bodyStart, out);
 }
 
 bool ReadMapFile(const char* path, MapFileData& out, std::string& fault)
 {
     FILE* file = fopen(path, "rb");
     if (!file) {
-        fault = "cannot open the map file";
+        fault = std::string("cannot open the map file: ") + strerror(errno);
         return false;
     }
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    bool readError = ferror(file) != 0;
+    // Only the parts a valid file has are read: the header with its table,
+    // and from tileMapOffset the tile map and height samples. A huge gap or
+    // trailing data costs nothing, and nothing unbounded is held in memory.
+    std::vector<uint8_t> head, body;
+    bool ok = fseeko(file, 0, SEEK_END) == 0;
+    off_t end = ok ? ftello(file) : -1;
+    uint64_t size = end > 0 ? uint64_t(end) : 0;
+    ok = ok && end >= 0 && ReadAt(file, 0, std::min<uint64_t>(size, MAP_HEADER_BYTES), head);
+    if (ok && head.size() == MAP_HEADER_BYTES) {
+        MapHeader h = ParseHeader(head.data());
+        MapSizes s = SizesOf(h);
+        ok = ReadAt(file, 0, std::min<uint64_t>(size, s.tableEnd), head);
+        if (ok && h.tileMapOffset <= size)
+            ok = ReadAt(file, h.tileMapOffset, std::min<uint64_t>(size - h.tileMapOffset, s.tiles + s.vertices),
+                        body);
+    }
     fclose(file);
-    if (readError) {
+    if (!ok) {
         fault = "read error in the map file";
         return false;
     }
-    std::vector<std::string> faults = ValidateMapFile(bytes.data(), bytes.size(), &out);
+    std::vector<std::string> faults = Validate(size, head.data(), head.size(), body.data(), body.size(), &out);
     if (!faults.empty()) {
         fault = faults.front();
         return false;
@@ -163,4 +220,10 @@ Vec3 LightDirFromWord(uint32_t lightWord)
     const float k = 1.0f / 255.0f;
     return Vec3(float(lightWord & 0x00FF0000u) * k, float(lightWord & 0x0000FF00u) * k,
                 float(lightWord & 0x000000FFu) * k);
+}
+
+std::string MapTexturePath(uint32_t number)
+{
+    // A signed decimal of at least four digits: 7 is Tex0007, 12345 Tex12345.
+    return FormatAssetPath("Data\\Tex%04d.bmp", int(int32_t(number)));
 }

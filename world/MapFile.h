@@ -42,7 +42,8 @@ constexpr uint64_t MAP_MAX_VERTICES = uint64_t(1) << 24;
 std::vector<std::string> ValidateMapFile(const uint8_t* data, size_t size, MapFileData* out);
 
 // Reads a map file from disk; false with `fault` set when it cannot be
-// opened or is not valid.
+// opened or is not valid. Reads only the header, the texture table, the
+// tile map and the height samples, never the rest.
 bool ReadMapFile(const char* path, MapFileData& out, std::string& fault);
 
 // Serialises a map. A tileMapOffset of 0 places the tile map right after
@@ -53,3 +54,7 @@ bool WriteMapFile(const char* path, const MapFileData& map);
 // The light direction the game takes from the header's light word: each
 // byte is masked in place, not shifted down, then scaled by 1/255.
 Vec3 LightDirFromWord(uint32_t lightWord);
+
+// The path of terrain texture `number` ("Data\Tex%04d.bmp", the platform's
+// separator): at least four digits, more when the number has them.
+std::string MapTexturePath(uint32_t number);

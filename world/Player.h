@@ -12,6 +12,15 @@ enum : int32_t {
     FLAG_LANDING = 4,
 };
 
+// One face of the wedge: three or four corners (x, y, z), wound
+// counter-clockwise seen from outside.
+struct WedgeFace {
+    int cornerCount;
+    float corners[4][3];
+};
+// Top and bottom triangles, then the right, left and rear quads.
+extern const WedgeFace WEDGE_FACES[5];
+
 // The white wedge: falls onto the terrain, turns, is pushed along its
 // heading and coasts to a stop. Also holds the orbit camera's yaw, pitch
 // and distance. All amounts are per frame.
@@ -28,10 +37,23 @@ public:
     Vec3 velocity;                    // z: fall speed, positive downwards
     int32_t flags = 0;
 
+    CPlayer() = default;
+    CPlayer(const CPlayer&) = delete;  // owns a display list
+    CPlayer& operator=(const CPlayer&) = delete;
+    ~CPlayer();
+
     bool BuildMesh();
+    // One frame of physics: fall or land, then coast.
     bool Update();
     bool Turn(float dHeading, float second, float third);
+    // True when amount is 0 and no push was applied.
     bool Accelerate(float amount, float side, float third);
+    // Draws the wedge; leaves blending off and depth testing on.
     bool Render();
+
+    // The view transform around the player, with the skybox drawn under the
+    // rotation alone and the light placed under the whole transform.
     bool ApplyCamera();
+    // The translation ApplyCamera applies after the rotations.
+    Vec3 CameraTranslation() const;
 };

@@ -1,5 +1,75 @@
 #include "world/SkyBox.h"
 
-CSkyBox::~CSkyBox() {}
-bool CSkyBox::Build(const char*) { return false; }
-bool CSkyBox::Render() { return false; }
+#include "gfx/AssetPath.h"
+#include "gfx/Bitmap.h"
+
+#include <GL/gl.h>
+#include <SDL/SDL.h>
+#include <cstdio>
+#include <string>
+
+#ifndef GL_CLAMP_TO_EDGE
+#define GL_CLAMP_TO_EDGE 0x812F
+#endif
+
+const SkyFace SKY_FACES[6] = {
+    {"Bottom", {{0, 0, 1, 1, -1}, {0, 1, -1, 1, -1}, {1, 1, -1, -1, -1}, {1, 0, 1, -1, -1}}},
+    {"Top", {{0, 1, 1, 1, 1}, {1, 1, 1, -1, 1}, {1, 0, -1, -1, 1}, {0, 0, -1, 1, 1}}},
+    {"Front", {{1, 1, 1, -1, 1}, {1, 0, 1, -1, -1}, {0, 0, -1, -1, -1}, {0, 1, -1, -1, 1}}},
+    {"Back", {{0, 1, 1, 1, 1}, {1, 1, -1, 1, 1}, {1, 0, -1, 1, -1}, {0, 0, 1, 1, -1}}},
+    {"Right", {{0, 1, -1, 1, 1}, {1, 1, -1, -1, 1}, {1, 0, -1, -1, -1}, {0, 0, -1, 1, -1}}},
+    {"Left", {{1, 1, 1, 1, 1}, {1, 0, 1, 1, -1}, {0, 0, 1, -1, -1}, {0, 1, 1, -1, 1}}},
+};
+
+CSkyBox::~CSkyBox()
+{
+    // After SDL_Quit the GL context, and the list with it, is gone.
+    if (list != 0 && SDL_WasInit(SDL_INIT_VIDEO))
+        glDeleteLists(list, 1);
+}
+
+bool CSkyBox::Build(const char* name)
+{
+    textures.assign(6, 0);
+    glGenTextures(6, textures.data());
+    for (int i = 0; i < 6; ++i) {
+        std::string path = FormatAssetPath("Data\\%s%s.bmp", name, SKY_FACES[i].text);
+        SDL_Surface* image = LoadBitmap(path.c_str());
+        if (!image) {
+            fprintf(stderr, "Unable to load %s: %s\n", path.c_str(), SDL_GetError());
+            return true;
+        }
+        // Clamped and without mipmaps: the faces meet without seams.
+        glBindTexture(GL_TEXTURE_2D, textures[i]);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, image->w, image->h, 0, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
+        SDL_FreeSurface(image);
+    }
+
+    list = glGenLists(1);
+    glLoadIdentity();
+    glNewList(list, GL_COMPILE);
+    for (int i = 0; i < 6; ++i) {
+        glBindTexture(GL_TEXTURE_2D, textures[i]);
+        glBegin(GL_QUADS);
+        for (const float* c : SKY_FACES[i].corners) {
+            glTexCoord2f(c[0], c[1]);
+            glVertex3f(c[2], c[3], c[4]);
+        }
+        glEnd();
+    }
+    glEndList();
+    return false;
+}
+
+bool CSkyBox::Render()
+{
+    glPushMatrix();
+    glDisable(GL_DEPTH_TEST);  // the sky writes no depth: everything covers it
+    glCallList(list);
+    glPopMatrix();
+    return false;
+}

@@ -1,15 +1,33 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+// One face of the sky cube: the name part of its image file and its four
+// corners as (s, t) then (x, y, z), wound counter-clockwise seen from the
+// centre.
+struct SkyFace {
+    const char* text;
+    float corners[4][5];
+};
+// In the order the images are loaded and the faces drawn.
+extern const SkyFace SKY_FACES[6];
 
 // Six pictures on the inside of a unit cube around the eye, turned with
 // the view but never moved.
 class CSkyBox {
 public:
     uint32_t list = 0;
-    uint32_t* textures = nullptr;
+    std::vector<uint32_t> textures;  // one per face, made by Build
 
+    CSkyBox() = default;
+    CSkyBox(const CSkyBox&) = delete;  // owns a display list
+    CSkyBox& operator=(const CSkyBox&) = delete;
     ~CSkyBox();
+
+    // Loads "Data\<name><face>.bmp" for each face and compiles the cube.
+    // True on failure, after its line.
     bool Build(const char* name);
+    // Draws the cube; leaves depth testing off.
     bool Render();
 };

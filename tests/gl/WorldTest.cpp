@@ -1,0 +1,293 @@
+#include "tests/support/GlWindow.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestMaps.h"
+
+#include <GL/gl.h>
+#include <SDL/SDL.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Plain colours, distinct for each sky face (in face order) and each terrain texture.
+const Rgb SKY[6] = {{200, 40, 40}, {40, 200, 40}, {40, 40, 200}, {200, 200, 40}, {200, 40, 200}, {40, 200, 200}};
+const Rgb GROUND[2] = {{180, 120, 60}, {60, 120, 180}};
+
+uint8_t Bumpy(uint32_t col, uint32_t row) { return uint8_t((col * 37 + row * 101 + col * row * 13) % 251); }
+
+// A sky face: its colour on the upper half of the picture, half as bright below.
+Image SkyImage(const Rgb& c)
+{
+    Image image = SolidImage(16, 16, uint8_t(c.r), uint8_t(c.g), uint8_t(c.b));
+    for (int y = 8; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            image.Set(x, y, uint8_t(c.r / 2), uint8_t(c.g / 2), uint8_t(c.b / 2));
+    return image;
+}
+Rgb Lower(const Rgb& c) { return {c.r / 2, c.g / 2, c.b / 2}; }
+
+// Writes a world into Data/: the map as map1.raw, its plain textures and the "cliff" faces.
+void WriteWorld(const CTempDir& dir, const MapFileData& map)
+{
+    dir.Write("Data/map1.raw", EncodeMapFile(map));
+    for (size_t i = 0; i < map.textureNumbers.size(); ++i) {
+        const Rgb& c = GROUND[i % 2];
+        dir.WriteBmp(MapTexturePath(map.textureNumbers[i]), SolidImage(8, 8, uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)));
+    }
+    for (int i = 0; i < 6; ++i)
+        dir.WriteBmp(std::string("Data/cliff") + SKY_FACES[i].text + ".bmp", SkyImage(SKY[i]));
+}
+
+int TextureWidth(uint32_t texture)
+{
+    GLint w = 0;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    return w;
+}
+
+// The terrain is 0..80 in x and 0..-40 in drawn y; 8 pixels per unit, z
+// from -1000 to 1000.
+void TerrainView(bool mirrored)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    if (mirrored)
+        glOrtho(-10, 90, 15, -60, -1000, 1000);
+    else
+        glOrtho(-10, 90, -60, 15, -1000, 1000);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+struct GridPoint {
+    int col, row;
+    float z;
+};
+// The list's own translations stay in the modelview matrix after a call.
+std::vector<std::vector<FeedbackVertex>> CaptureTerrain(const CMap& map)
+{
+    glLoadIdentity();
+    return CaptureTriangles(map.terrainList);
+}
+
+GridPoint ToGrid(const FeedbackVertex& v)
+{
+    float x = v.x / 8.0f - 10.0f, y = v.y / 8.0f - 60.0f;
+    GridPoint p{int(std::lround(x / 10.0f)), int(std::lround(-y / 10.0f)), (0.5f - v.z) * 2000.0f};
+    EXPECT_NEAR(x, p.col * 10.0f, 1e-3f);
+    EXPECT_NEAR(y, -p.row * 10.0f, 1e-3f);
+    return p;
+}
+
+} // namespace
+
+TEST(WorldGl, TerrainListAsOpenGLDrawsIt)
+{
+    CTempDir dir;
+    MapFileData file = TestMap(2, 1, 4, 10, 50, 0, Bumpy);  // 9 x 5 vertices, 32 cells, k = 0.5
+    WriteWorld(dir, file);
+    CGame game;
+    OpenGameWindow(game);
+    ASSERT_FALSE(game.map.Load("Data/map1.raw"));
+    CMap& map = game.map;
+    ASSERT_NE(map.terrainList, 0u);
+
+    TerrainView(false);
+    auto triangles = CaptureTerrain(map);
+    ASSERT_EQ(triangles.size(), 64u) << "every triangle faces up and survives culling";
+    for (const auto& tri : triangles) {
+        ASSERT_EQ(tri.size(), 3u);
+        float area = (tri[1].x - tri[0].x) * (tri[2].y - tri[0].y) - (tri[2].x - tri[0].x) * (tri[1].y - tri[0].y);
+        EXPECT_GT(area, 0.0f);
+        for (const FeedbackVertex& v : tri) {
+            GridPoint p = ToGrid(v);
+            EXPECT_NEAR(p.z, Bumpy(uint32_t(p.col), uint32_t(p.row)) * 0.5f, 0.01f) << p.col << ", " << p.row;
+        }
+    }
+
+    // Texture coordinates by grid vertex, for cells in drawing order: the
+    // first two cells of the first sub-row, the first of the second, and the
+    // first cell of the second tile.
+    struct Expect {
+        size_t cell;
+        int col, row;
+        float s, t;
+    } coords[] = {
+        {0, 0, 0, -0.5f, 0.0f},   {0, 0, 1, -0.5f, -0.25f}, {0, 1, 1, -0.25f, -0.25f}, {0, 1, 0, -0.25f, 0.0f},
+        {1, 1, 0, -0.25f, 0.0f},  {1, 2, 1, 0.0f, -0.25f},  {4, 0, 1, -0.5f, 0.25f},   {4, 0, 2, -0.5f, 0.0f},
+        {4, 1, 1, -0.25f, 0.25f}, {16, 4, 0, -0.5f, 0.0f},  {16, 5, 1, -0.25f, -0.25f},
+    };
+    for (const Expect& e : coords) {
+        bool found = false;
+        for (size_t half = 0; half < 2; ++half)
+            for (const FeedbackVertex& v : triangles[2 * e.cell + half]) {
+                GridPoint p = ToGrid(v);
+                if (p.col == e.col && p.row == e.row) {
+                    EXPECT_FLOAT_EQ(v.s, e.s) << "cell " << e.cell << " vertex " << e.col << ", " << e.row;
+                    EXPECT_FLOAT_EQ(v.t, e.t) << "cell " << e.cell << " vertex " << e.col << ", " << e.row;
+                    found = true;
+                }
+            }
+        EXPECT_TRUE(found) << "cell " << e.cell << " vertex " << e.col << ", " << e.row;
+    }
+
+    // Lit from straight above, each vertex gets ambient plus its normal's
+    // share of the diffuse light: 0.5 * 0.2 + 0.2 * 0.2 + 0.8 * n.z.
+    glEnable(GL_LIGHTING);
+    map.SetupLight();
+    triangles = CaptureTerrain(map);
+    for (const auto& tri : triangles)
+        for (const FeedbackVertex& v : tri) {
+            GridPoint p = ToGrid(v);
+            float nz = map.normals[3 * (size_t(p.row) * map.columns + size_t(p.col)) + 2];
+            EXPECT_NEAR(v.r, 0.14f + 0.8f * nz, 2e-3f) << p.col << ", " << p.row;
+        }
+    // Lit from below, the upper side gets the ambient terms only.
+    map.lightDir = Vec3(0, 0, -1);
+    map.SetupLight();
+    for (const auto& tri : CaptureTerrain(map))
+        for (const FeedbackVertex& v : tri)
+            EXPECT_NEAR(v.g, 0.14f, 2e-3f);
+    glDisable(GL_LIGHTING);
+
+    // Seen from below nothing is left: the upper side is the front.
+    TerrainView(true);
+    EXPECT_EQ(CaptureTerrain(map).size(), 0u);
+}
+
+TEST(WorldGl, MissingTerrainTextureEndsTheLoad)
+{
+    CTempDir dir;
+    MapFileData file = TestMap(2, 1, 1, 10, 100, 5);
+    file.textureNumbers = {3, 12345};
+    WriteWorld(dir, file);
+    fs::remove("Data/Tex12345.bmp");
+    CGame game;
+    OpenGameWindow(game);
+    bool failed = false;
+    std::string err = CaptureStderrOf([&] { failed = game.map.Load("Data/map1.raw"); });
+    EXPECT_TRUE(failed);
+    const std::string line = "Unable to load Data/Tex12345.bmp: Couldn't open Data/Tex12345.bmp\n";
+    EXPECT_EQ(err, line + line);
+    EXPECT_EQ(game.map.terrainList, 0u);
+    EXPECT_EQ(game.map.vertexCount, 6u);  // the grid is complete
+    EXPECT_EQ(TextureWidth(game.map.textures[0]), 8);
+}
+
+TEST(WorldGl, SkyBoxLoadsItsFacesInOrderAndStopsAtAMissingOne)
+{
+    CTempDir dir;
+    WriteWorld(dir, TestMap(1, 1, 1, 10, 100));
+    CGame game;
+    OpenGameWindow(game);
+    {
+        CSkyBox sky;
+        ASSERT_FALSE(sky.Build("cliff"));
+        EXPECT_NE(sky.list, 0u);
+        for (uint32_t texture : sky.textures)
+            EXPECT_EQ(TextureWidth(texture), 16);
+    }
+    // Removing the faces from the back: each time the first missing face is
+    // the only one reported, so the faces are opened in table order.
+    for (int missing = 5; missing >= 0; --missing) {
+        std::string path = std::string("Data/cliff") + SKY_FACES[missing].text + ".bmp";
+        fs::remove(path);
+        CSkyBox sky;
+        bool failed = false;
+        std::string err = CaptureStderrOf([&] { failed = sky.Build("cliff"); });
+        EXPECT_TRUE(failed);
+        const std::string line = "Unable to load " + path + ": Couldn't open " + path + "\n";
+        EXPECT_EQ(err, line + line);
+        EXPECT_EQ(sky.list, 0u);
+        ASSERT_EQ(sky.textures.size(), 6u);
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(TextureWidth(sky.textures[i]), i < missing ? 16 : 0) << SKY_FACES[i].text;
+    }
+}
+
+// The whole game on a small world of plain colours: what the first frames show.
+class WorldPixels : public ::testing::Test {
+protected:
+    CTempDir dir;
+    CGame game;
+    std::vector<uint8_t> keys = std::vector<uint8_t>(SDLK_LAST, 0);
+
+    void SetUp() override
+    {
+        dir.CopyBuildAssets();  // font and HUD images
+        // 80 x 80 units of flat ground at height 100 under the start point (50, 5).
+        WriteWorld(dir, TestMap(4, 4, 2, 10, 100, 100));
+        ASSERT_FALSE(game.Start());
+    }
+
+    // RenderFrame without its swap, so that the back buffer can be read.
+    void Draw()
+    {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        game.map.player.ApplyCamera();
+        game.map.Render();
+        game.map.player.Render();
+        game.hud.Render();
+    }
+
+    void ExpectColour(int x, int y, const Rgb& want, const char* what)
+    {
+        EXPECT_TRUE(ColourNear(ReadPixel(x, y), want)) << what << " at " << x << ", " << y << "; frame in "
+                                                       << SaveFrame("world-pixels");
+    }
+};
+
+Rgb Lit(const Rgb& c)
+{
+    // Flat ground lit from straight above: 0.94 of the texture's colour.
+    auto f = [](int v) { return int(std::lround(v * 0.94)); };
+    return {f(c.r), f(c.g), f(c.b)};
+}
+
+TEST_F(WorldPixels, StraightDownTheGroundLiesOnTheBottomFaceAndTheWedgeRestsInTheMiddle)
+{
+    game.RunFrame(keys.data());
+    Draw();
+    // The eye is 150 above the ground, 2 pixels to a unit: the ground spans
+    // x 300..460 and y 290..450 on screen, tiles 40 pixels square. The
+    // Bottom picture's top edge lies at x = -1, on the left.
+    ExpectColour(150, 300, SKY[0], "Bottom face, upper half of its picture");
+    ExpectColour(380, 500, SKY[0], "Bottom face, upper half of its picture");
+    ExpectColour(650, 300, Lower(SKY[0]), "Bottom face, lower half of its picture");
+    ExpectColour(320, 310, Lit(GROUND[0]), "tile 0");
+    ExpectColour(360, 310, Lit(GROUND[1]), "tile 1");
+    ExpectColour(360, 350, Lit(GROUND[1]), "tile 5");
+    ExpectColour(400, 350, Lit(GROUND[0]), "tile 6");
+    ExpectColour(440, 430, Lit(GROUND[1]), "tile 15");
+
+    int frames = 1;
+    while (game.map.player.velocity.z != 0.0f && frames < 200) {
+        game.RunFrame(keys.data());
+        ++frames;
+    }
+    ASSERT_EQ(game.map.player.position.z, 100.0f) << "landed after " << frames << " frames";
+    Draw();
+    // The wedge's rear edge is at the centre, its nose 16 pixels above.
+    ExpectColour(400, 296, {255, 255, 255}, "wedge");
+    ExpectColour(400, 290, {255, 255, 255}, "wedge");
+    ExpectColour(400, 320, Lit(GROUND[0]), "ground behind the wedge");
+
+    // Looking up from below the ground, which is culled, at the Top face.
+    game.map.player.camera.y = 0.5f;
+    Draw();
+    ExpectColour(650, 300, SKY[1], "Top face");
+
+    // Level: the Back face ahead with its picture upright, the Left face on
+    // the right-hand side and the Right face on the left.
+    game.map.player.camera.y = 0.25f;
+    Draw();
+    ExpectColour(550, 150, SKY[3], "upper half of the Back face");
+    ExpectColour(550, 420, Lower(SKY[3]), "lower half of the Back face");
+    ExpectColour(790, 150, SKY[5], "Left face");
+    ExpectColour(10, 150, SKY[4], "Right face");
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "world/MapFile.h"
+
+#include <cstdint>
+#include <functional>
+
+class CMap;
+
+// A valid map: `width` x `height` tiles of `subdivisions` cells, texture
+// numbers 1..textureCount, tiles cycling through the table, every height
+// sample `sample` unless `heightOf(col, row)` is given.
+MapFileData TestMap(uint32_t width, uint32_t height, uint16_t subdivisions, uint16_t cellSize,
+                    uint16_t heightScale, uint8_t sample = 0,
+                    const std::function<uint8_t(uint32_t, uint32_t)>& heightOf = nullptr);
+
+// Puts `file` through the encoder and the validator, then into the grid.
+void LoadTestGrid(CMap& map, const MapFileData& file);
