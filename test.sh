@@ -15,7 +15,12 @@ echo "== Tests"
 echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-(cd "$ROOT/build-asan" && xvfb-run "${XVFB_ARGS[@]}" ctest --output-on-failure -j2) || status=1
+(cd "$ROOT/build-asan" && xvfb-run "${XVFB_ARGS[@]}" ctest --output-on-failure -j2 -E '^e2e') || status=1
+# The real binary's exit tears down the GL driver, whose module is unloaded
+# before LeakSanitizer can name (and suppress) its allocations; the binary
+# runs with every other check, and leaks are checked in-process above.
+(cd "$ROOT/build-asan" && ASAN_OPTIONS=detect_leaks=0 xvfb-run "${XVFB_ARGS[@]}" ctest --output-on-failure -R '^e2e') ||
+    status=1
 unset LSAN_OPTIONS UBSAN_OPTIONS
 
 echo "== Fuzzing"
