@@ -1,0 +1,300 @@
+#include "tools/map/HeightmapReader.h"
+
+#include "gfx/Bitmap.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Heightmaps of any allowed size fit well within this; anything larger is
+// not worth reading into memory.
+const uint64_t MAX_FILE_BYTES = uint64_t(1) << 30;
+
+std::string SizeText(uint64_t w, uint64_t h) { return std::to_string(w) + "x" + std::to_string(h); }
+
+// Empty when the size is acceptable.
+std::string CheckSize(uint64_t w, uint64_t h)
+{
+    if (w < 1 || h < 1)
+        return "image has no pixels (" + SizeText(w, h) + ")";
+    if (w > uint64_t(HEIGHTMAP_MAX_SIDE) || h > uint64_t(HEIGHTMAP_MAX_SIDE) || w * h > HEIGHTMAP_MAX_PIXELS)
+        return "image of " + SizeText(w, h) + " is too large (sides up to " + std::to_string(HEIGHTMAP_MAX_SIDE) +
+               ", 2^27 pixels in all)";
+    return std::string();
+}
+
+void Allocate(Heightmap& out, int w, int h, uint32_t maxValue, const std::string& format)
+{
+    out.width = w;
+    out.height = h;
+    out.maxValue = maxValue;
+    out.format = format;
+    out.samples.assign(size_t(w) * size_t(h), 0);
+}
+
+// Grey of a colour pixel, in the units of its channels.
+double Luminance(double r, double g, double b) { return 0.299 * r + 0.587 * g + 0.114 * b; }
+
+// ---- Binary PGM ----
+
+bool IsPgmSpace(uint8_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+// The next decimal header field, after whitespace and '#' comments. True on failure.
+bool PgmField(const uint8_t* data, size_t size, size_t& pos, uint32_t& value)
+{
+    for (;;) {
+        while (pos < size && IsPgmSpace(data[pos]))
+            ++pos;
+        if (pos < size && data[pos] == '#') {
+            while (pos < size && data[pos] != '\n' && data[pos] != '\r')
+                ++pos;
+            continue;
+        }
+        break;
+    }
+    if (pos >= size || data[pos] < '0' || data[pos] > '9')
+        return true;
+    uint64_t v = 0;
+    while (pos < size && data[pos] >= '0' && data[pos] <= '9') {
+        v = v * 10 + uint64_t(data[pos++] - '0');
+        if (v > 0xFFFFFFFFu)
+            return true;
+    }
+    value = uint32_t(v);
+    return false;
+}
+
+bool DecodePgm(const uint8_t* data, size_t size, Heightmap& out, std::string& error)
+{
+    size_t pos = 2;
+    uint32_t w = 0, h = 0, maxValue = 0;
+    if (PgmField(data, size, pos, w) || PgmField(data, size, pos, h) || PgmField(data, size, pos, maxValue)) {
+        error = "PGM header is malformed or cut short";
+        return true;
+    }
+    // Exactly one whitespace character separates the header from the pixels.
+    if (pos >= size || !IsPgmSpace(data[pos])) {
+        error = "PGM header is malformed or cut short";
+        return true;
+    }
+    ++pos;
+    error = CheckSize(w, h);
+    if (!error.empty())
+        return true;
+    if (maxValue < 1 || maxValue > 65535) {
+        error = "PGM maximum value " + std::to_string(maxValue) + " is outside 1 to 65535";
+        return true;
+    }
+    const int bytes = maxValue > 255 ? 2 : 1;
+    uint64_t need = uint64_t(w) * h * bytes;
+    if (size - pos < need) {
+        error = "PGM pixel data is truncated (" + std::to_string(size - pos) + " of " + std::to_string(need) +
+                " bytes)";
+        return true;
+    }
+    Allocate(out, int(w), int(h), maxValue, std::to_string(bytes * 8) + "-bit binary PGM");
+    const uint8_t* p = data + pos;
+    for (uint16_t& sample : out.samples) {
+        uint32_t v = bytes == 2 ? uint32_t(p[0]) << 8 | p[1] : p[0];
+        p += bytes;
+        sample = uint16_t(v > maxValue ? maxValue : v);  // stray values above white count as white
+    }
+    return false;
+}
+
+// ---- PNG ----
+
+struct PngSource {
+    const uint8_t* data;
+    size_t size;
+    size_t pos;
+};
+
+// Everything that must outlive a longjmp out of libpng lives here, not in
+// the frame that calls setjmp.
+struct PngState {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    PngSource source{nullptr, 0, 0};
+    char message[160] = "";
+    std::vector<uint8_t> pixels;
+    std::vector<png_bytep> rows;
+};
+
+void PngRead(png_structp png, png_bytep out, png_size_t count)
+{
+    PngSource* s = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (count > s->size - s->pos)
+        png_error(png, "file is cut short");
+    memcpy(out, s->data + s->pos, count);
+    s->pos += count;
+}
+
+void PngFail(png_structp png, png_const_charp message)
+{
+    PngState* state = static_cast<PngState*>(png_get_error_ptr(png));
+    snprintf(state->message, sizeof state->message, "%s", message);
+    png_longjmp(png, 1);
+}
+
+void PngWarn(png_structp, png_const_charp) {}
+
+// Decodes into state.pixels: one or three channels of 8 or 16 bits.
+// libpng reports errors by a longjmp back into this frame, which therefore
+// holds nothing that needs destroying.
+bool ReadPngPixels(PngState& state, uint32_t& width, uint32_t& height, int& channels, int& depth, bool& colour)
+{
+    png_structp png = state.png;
+    png_infop info = state.info;
+    if (setjmp(png_jmpbuf(png)))
+        return true;
+    png_set_read_fn(png, &state.source, PngRead);
+    png_read_info(png, info);
+    width = png_get_image_width(png, info);
+    height = png_get_image_height(png, info);
+    if (!CheckSize(width, height).empty())
+        return true;  // the caller words the message
+    int type = png_get_color_type(png, info);
+    colour = (type & PNG_COLOR_MASK_COLOR) != 0;
+    if (type == PNG_COLOR_TYPE_PALETTE)
+        png_set_palette_to_rgb(png);
+    if (type == PNG_COLOR_TYPE_GRAY && png_get_bit_depth(png, info) < 8)
+        png_set_expand_gray_1_2_4_to_8(png);
+    if (type & PNG_COLOR_MASK_ALPHA)
+        png_set_strip_alpha(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    channels = png_get_channels(png, info);
+    depth = png_get_bit_depth(png, info);
+    if ((channels != 1 && channels != 3) || (depth != 8 && depth != 16))
+        png_error(png, "unexpected pixel layout after conversion");
+    size_t rowBytes = png_get_rowbytes(png, info);
+    state.pixels.resize(rowBytes * height);
+    state.rows.resize(height);
+    for (uint32_t y = 0; y < height; ++y)
+        state.rows[y] = state.pixels.data() + size_t(y) * rowBytes;
+    png_read_image(png, state.rows.data());
+    return false;
+}
+
+bool DecodePng(const uint8_t* data, size_t size, Heightmap& out, std::string& error)
+{
+    PngState state;
+    state.source = PngSource{data, size, 0};
+    state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, PngFail, PngWarn);
+    if (state.png)
+        state.info = png_create_info_struct(state.png);
+    if (!state.info) {
+        png_destroy_read_struct(&state.png, nullptr, nullptr);
+        error = "out of memory";
+        return true;
+    }
+    uint32_t w = 0, h = 0;
+    int channels = 0, depth = 0;
+    bool colour = false;
+    bool failed = ReadPngPixels(state, w, h, channels, depth, colour);
+    png_destroy_read_struct(&state.png, &state.info, nullptr);
+    if (failed) {
+        error = state.message[0] ? std::string("PNG: ") + state.message : CheckSize(w, h);
+        return true;
+    }
+
+    // Colour is brought to 16 bits of grey so the luminance keeps its fraction.
+    std::string format = std::to_string(depth) + "-bit " + (colour ? "colour PNG (luminance)" : "grayscale PNG");
+    Allocate(out, int(w), int(h), colour || depth == 16 ? 65535 : 255, format);
+    const int bytes = depth / 8;
+    const double unit = depth == 16 ? 1.0 : 257.0;
+    for (uint32_t y = 0; y < h; ++y) {
+        const uint8_t* p = state.rows[y];
+        for (uint32_t x = 0; x < w; ++x) {
+            uint32_t c[3] = {0, 0, 0};
+            for (int k = 0; k < channels; ++k, p += bytes)
+                c[k] = bytes == 2 ? uint32_t(p[0]) << 8 | p[1] : p[0];
+            uint16_t v = uint16_t(c[0]);
+            if (channels == 3)
+                v = uint16_t(std::lround(std::fmin(65535.0, Luminance(c[0], c[1], c[2]) * unit)));
+            out.samples[size_t(y) * w + x] = v;
+        }
+    }
+    return false;
+}
+
+// ---- BMP, through the game's own checks and SDL's decoder ----
+
+bool DecodeBmp(const uint8_t* data, size_t size, Heightmap& out, std::string& error)
+{
+    error = CheckBmpHeader(data, size, size);
+    if (!error.empty())
+        return true;
+    SDL_Surface* image = SDL_LoadBMP_RW(SDL_RWFromConstMem(data, int(size)), 1);
+    if (!image) {
+        error = SDL_GetError();
+        return true;
+    }
+    if (image->format->BytesPerPixel != 3) {
+        SDL_FreeSurface(image);
+        error = "decoded BMP is not 24-bit";
+        return true;
+    }
+    Allocate(out, image->w, image->h, 65535, "24-bit BMP (luminance)");
+    for (int y = 0; y < image->h; ++y) {
+        const uint8_t* p = static_cast<const uint8_t*>(image->pixels) + size_t(y) * image->pitch;
+        for (int x = 0; x < image->w; ++x, p += 3) {
+            Uint8 r, g, b;
+            SDL_GetRGB(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16, image->format, &r, &g, &b);
+            out.samples[size_t(y) * image->w + x] = uint16_t(std::lround(Luminance(r, g, b) * 257.0));
+        }
+    }
+    SDL_FreeSurface(image);
+    return false;
+}
+
+} // namespace
+
+bool DecodeHeightmap(const uint8_t* data, size_t size, Heightmap& out, std::string& error)
+{
+    static const uint8_t PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (size >= 8 && memcmp(data, PNG_SIGNATURE, 8) == 0)
+        return DecodePng(data, size, out, error);
+    if (size >= 2 && data[0] == 'P' && data[1] == '5')
+        return DecodePgm(data, size, out, error);
+    if (size >= 2 && data[0] == 'B' && data[1] == 'M')
+        return DecodeBmp(data, size, out, error);
+    if (size >= 2 && data[0] == 'P' && data[1] >= '1' && data[1] <= '7')
+        error = "only binary grayscale PGM (P5) is read; this is a P" + std::string(1, char(data[1])) + " file";
+    else
+        error = "not a PNG, binary PGM or BMP file";
+    return true;
+}
+
+bool ReadHeightmap(const std::string& path, Heightmap& out, std::string& error)
+{
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) {
+        error = strerror(errno);
+        return true;
+    }
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0 && bytes.size() <= MAX_FILE_BYTES)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    bool readError = ferror(file) != 0;
+    int readErrno = errno;
+    fclose(file);
+    if (readError) {
+        error = strerror(readErrno);
+        return true;
+    }
+    if (bytes.size() > MAX_FILE_BYTES) {
+        error = "file is larger than 1 GiB";
+        return true;
+    }
+    return DecodeHeightmap(bytes.data(), bytes.size(), out, error);
+}

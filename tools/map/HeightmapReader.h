@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A grayscale picture read as heights, top row first.
+struct Heightmap {
+    int width = 0;
+    int height = 0;
+    uint32_t maxValue = 255;  // the sample value of white
+    std::vector<uint16_t> samples;
+    std::string format;       // what was read, e.g. "16-bit grayscale PNG"
+
+    // The sample at (x, y) as a fraction of white.
+    double At(int x, int y) const { return double(samples[size_t(y) * width + x]) / double(maxValue); }
+};
+
+// Large enough for the usual 2^n + 1 terrain sizes up to 16385; the pixel
+// bound keeps the samples within 256 MiB.
+constexpr int HEIGHTMAP_MAX_SIDE = 16385;
+constexpr uint64_t HEIGHTMAP_MAX_PIXELS = uint64_t(1) << 27;
+
+// Reads a PNG (grayscale of any depth; colour by luminance), a binary PGM
+// (P5, 8 or 16 bit) or a 24-bit BMP (by luminance), told apart by their
+// first bytes. Samples are taken as stored: no gamma is applied, since
+// they are heights, not light. True on failure, with `error` saying why.
+bool ReadHeightmap(const std::string& path, Heightmap& out, std::string& error);
+bool DecodeHeightmap(const uint8_t* data, size_t size, Heightmap& out, std::string& error);

@@ -1,0 +1,206 @@
+#include "tools/map/InfoReport.h"
+
+#include "gfx/Bitmap.h"
+#include "tools/assets/TerrainGenerator.h"
+#include "tools/map/SunDirection.h"
+#include "world/Map.h"
+#include "world/MapFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Files up to this size are read whole to list every fault; a larger one
+// (a valid map may hold a huge gap) gets the game reader's first fault.
+const uint64_t WHOLE_FILE_LIMIT = uint64_t(256) << 20;
+
+void Line(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void Line(std::string& text, const char* format, ...)
+{
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    text += buffer;
+    text += '\n';
+}
+
+// Whether the game could load a texture file: missing, refused (why), or present.
+std::string TextureState(const fs::path& path)
+{
+    FILE* file = fopen(path.string().c_str(), "rb");
+    if (!file)
+        return "missing";
+    uint8_t header[BMP_HEADER_BYTES] = {};
+    size_t got = fread(header, 1, sizeof header, file);
+    uint64_t size = fseeko(file, 0, SEEK_END) == 0 ? uint64_t(std::max<off_t>(0, ftello(file))) : 0;
+    fclose(file);
+    std::string why = CheckBmpHeader(header, got, size);
+    return why.empty() ? "present" : "refused: " + why;
+}
+
+void DescribeHeader(std::string& text, const MapHeader& h)
+{
+    Line(text, "header");
+    Line(text, "  tileMapOffset  %u", h.tileMapOffset);
+    Line(text, "  width          %u tiles", h.width);
+    Line(text, "  height         %u tiles", h.height);
+    Line(text, "  extraWord      0x%08X", h.extraWord);
+    Line(text, "  subdivisions   %u cells per tile side", unsigned(h.subdivisions));
+    Line(text, "  textureCount   %u", unsigned(h.textureCount));
+    Line(text, "  cellSize       %u world units", unsigned(h.cellSize));
+    Line(text, "  heightScale    %u (%.2f world units per height step)", unsigned(h.heightScale),
+         double(float(h.heightScale) * 0.01f));
+    Line(text, "  spareWord      0x%08X", h.spareWord);
+    Line(text, "  lightWord      0x%08X", h.lightWord);
+}
+
+void DescribeTextures(std::string& text, const MapFileData& file, const fs::path& mapDir)
+{
+    Line(text, "textures (image files looked for beside the map)");
+    for (size_t i = 0; i < file.textureNumbers.size(); ++i) {
+        uint32_t number = file.textureNumbers[i];
+        std::string path = MapTexturePath(number);
+        size_t tiles = size_t(std::count(file.tileMap.begin(), file.tileMap.end(), uint8_t(i)));
+        std::string state = TextureState(mapDir / fs::path(path).filename());
+        Line(text, "  %-3zu number %-6u %-18s %5zu tiles  %s", i, number, path.c_str(), tiles, state.c_str());
+    }
+}
+
+void DescribeLight(std::string& text, uint32_t lightWord)
+{
+    Vec3 v = LightDirFromWord(lightWord);
+    SunAngles sun = SunAnglesOfWord(lightWord);
+    Line(text, "light");
+    Line(text, "  lightDir       (%.4f, %.4f, %.6f)", double(v.x), double(v.y), double(v.z));
+    if (sun.none) {
+        Line(text, "  direction      none: the ground gets only the ambient light");
+        return;
+    }
+    double length = std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z);
+    Line(text, "  direction      (%.4f, %.4f, %.4f)", v.x / length, v.y / length, v.z / length);
+    Line(text, "  elevation      %.1f degrees", sun.elevation);
+    if (sun.overhead)
+        Line(text, "  azimuth        none (straight up)");
+    else
+        Line(text, "  azimuth        %.1f degrees (0 along +x, 90 along +y)", sun.azimuth);
+    if (lightWord >> 24)
+        Line(text, "  note           bits 24-31 of the light word are not read");
+}
+
+void DescribeGround(std::string& text, const CMap& map, const char* name, float x, float y)
+{
+    char where[48];
+    snprintf(where, sizeof where, "%s (%g, %g)", name, double(x), double(y));
+    float h = map.GetHeight(x, y);
+    if (h == 0.0f)
+        Line(text, "  %-15s no ground: the player falls until it is put back", where);
+    else
+        Line(text, "  %-15s ground %.2f (the player drops from %g)", where, double(h), double(DROP_HEIGHT));
+}
+
+void DescribeMap(std::string& text, const MapFileData& file, const fs::path& mapDir)
+{
+    DescribeHeader(text, file.header);
+
+    // Sizes and heights as the game derives them.
+    CMap map;
+    map.LoadGrid(file);
+    Line(text, "sizes");
+    Line(text, "  columns        %u", map.columns);
+    Line(text, "  rows           %u", map.rows);
+    Line(text, "  vertexCount    %u", map.vertexCount);
+    Line(text, "  triangleCount  %u", map.triangleCount);
+    Line(text, "  extent         %g x %g world units", double(float(map.columns - 1) * map.cellSize),
+         double(float(map.rows - 1) * map.cellSize));
+
+    DescribeTextures(text, file, mapDir);
+
+    auto [lo, hi] = std::minmax_element(file.heights.begin(), file.heights.end());
+    Line(text, "heights");
+    Line(text, "  raw            %u .. %u", unsigned(*lo), unsigned(*hi));
+    Line(text, "  scaled         %.2f .. %.2f world units", double(float(*lo) * map.heightScale),
+         double(float(*hi) * map.heightScale));
+    if (*lo == 0)
+        Line(text, "  note           height 0 reads as no ground: the player falls through there");
+
+    DescribeLight(text, file.header.lightWord);
+    Line(text, "player");
+    DescribeGround(text, map, "start", START_X, START_Y);
+    DescribeGround(text, map, "reset", RESET_X, RESET_Y);
+}
+
+// Reads the whole file when it is of a size to hold; false when it cannot
+// be opened or read, with `error` set.
+bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, uint64_t& size, std::string& error)
+{
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) {
+        error = strerror(errno);
+        return false;
+    }
+    std::error_code failure;
+    if (!fs::is_regular_file(path, failure)) {
+        fclose(file);
+        error = "not a regular file";
+        return false;
+    }
+    bool ok = fseeko(file, 0, SEEK_END) == 0;
+    off_t end = ok ? ftello(file) : -1;
+    ok = ok && end >= 0 && fseeko(file, 0, SEEK_SET) == 0;
+    size = ok ? uint64_t(end) : 0;
+    if (ok && size <= WHOLE_FILE_LIMIT) {
+        bytes.resize(size);
+        ok = fread(bytes.data(), 1, size, file) == size;
+    }
+    int readErrno = errno;
+    fclose(file);
+    if (!ok)
+        error = strerror(readErrno);
+    return ok;
+}
+
+} // namespace
+
+InfoReport BuildInfoReport(const std::string& path)
+{
+    InfoReport report;
+    std::vector<uint8_t> bytes;
+    uint64_t size = 0;
+    std::string error;
+    if (!ReadWhole(path, bytes, size, error)) {
+        report.text = "cannot read " + path + ": " + error;
+        return report;
+    }
+    report.opened = true;
+
+    MapFileData file;
+    std::string fault;
+    report.valid = ReadMapFile(path.c_str(), file, fault);
+    if (size <= WHOLE_FILE_LIMIT)
+        report.faults = ValidateMapFile(bytes.data(), bytes.size(), nullptr);
+    else if (!report.valid)
+        report.faults.push_back(fault);
+    if (report.valid != report.faults.empty())
+        report.faults.push_back("the game's reader and the validation disagree about this file");
+
+    std::string& text = report.text;
+    Line(text, "%s: %llu bytes, %s", path.c_str(), (unsigned long long)size, report.valid ? "valid" : "not valid");
+    if (report.valid)
+        DescribeMap(text, file, fs::path(path).parent_path());
+    Line(text, "faults");
+    if (report.faults.empty())
+        Line(text, "  none");
+    for (const std::string& f : report.faults)
+        Line(text, "  %s", f.c_str());
+    return report;
+}

@@ -1,0 +1,169 @@
+#include "tools/map/MapCommands.h"
+
+#include "tools/assets/TerrainGenerator.h"
+#include "tools/assets/TileTexturing.h"
+#include "tools/map/HeightmapReader.h"
+#include "tools/map/InfoReport.h"
+#include "tools/map/Resampler.h"
+#include "tools/map/SunDirection.h"
+#include "tools/map/WorldOptions.h"
+#include "tools/map/WorldWriter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+const char* TOOL_USAGE =
+    "usage: terravell-map COMMAND ...\n"
+    "Makes, imports and checks Terravell worlds (Data/map1.raw and its textures).\n"
+    "\n"
+    "  terravell-map info FILE                  describe a map file and list its faults\n"
+    "  terravell-map generate [options] -o DIR  write a generated world into DIR\n"
+    "  terravell-map import HEIGHTMAP -o DIR    turn a PNG, PGM or BMP into a world\n"
+    "\n"
+    "terravell-map COMMAND --help shows a command's options.\n";
+
+const char* INFO_USAGE =
+    "usage: terravell-map info FILE\n"
+    "Describes a map file: header, sizes, textures and the image files they need,\n"
+    "heights, light direction, the ground under the player's start and reset points,\n"
+    "and every fault the game's validation finds. Exit status 0 for a map the game\n"
+    "loads, 1 otherwise.\n";
+
+int UsageError(const std::string& command, const std::string& error)
+{
+    fprintf(stderr, "terravell-map: %s (see terravell-map %s--help)\n", error.c_str(),
+            command.empty() ? "" : (command + " ").c_str());
+    return 2;
+}
+
+int Failure(const std::string& error)
+{
+    fprintf(stderr, "terravell-map: %s\n", error.c_str());
+    return 1;
+}
+
+bool WantsHelp(const std::vector<std::string>& args)
+{
+    return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "-h" || a == "--help"; });
+}
+
+void ReportSun(const WorldOptions& options)
+{
+    uint32_t word = options.params.lightWord;
+    SunAngles got = SunAnglesOfWord(word);
+    char where[96];
+    if (got.overhead)
+        snprintf(where, sizeof where, "straight up");
+    else
+        snprintf(where, sizeof where, "elevation %.1f, azimuth %.1f degrees", got.elevation, got.azimuth);
+    if (!options.sunGiven) {
+        printf("sun: %s (light word 0x%08X, the default)\n", where, word);
+        return;
+    }
+    SunAngles wanted;
+    wanted.elevation = options.sunElevation;
+    wanted.azimuth = options.sunAzimuth;
+    printf("sun: asked for elevation %.1f, azimuth %.1f degrees; nearest the map file can hold: %s "
+           "(light word 0x%08X, %.1f degrees away)\n",
+           options.sunElevation, options.sunAzimuth, where, word, AngleBetween(wanted, got));
+}
+
+void ReportWorld(const MapFileData& map)
+{
+    auto [lo, hi] = std::minmax_element(map.heights.begin(), map.heights.end());
+    printf("world: %u x %u tiles of %u x %u cells, %u x %u vertices, %u x %u world units, heights %u .. %u\n",
+           map.header.width, map.header.height, unsigned(map.header.subdivisions), unsigned(map.header.subdivisions),
+           map.Columns(), map.Rows(), (map.Columns() - 1) * map.header.cellSize,
+           (map.Rows() - 1) * map.header.cellSize, unsigned(*lo), unsigned(*hi));
+}
+
+// Parses a world command's options; -1 to go on, otherwise the exit status.
+int ParseOrExit(Command command, const char* name, const std::vector<std::string>& args, WorldOptions& options)
+{
+    std::string error;
+    if (ParseWorldOptions(command, args, options, error))
+        return UsageError(name, error);
+    if (options.help) {
+        fputs(WorldUsage(command), stdout);
+        return 0;
+    }
+    return -1;
+}
+
+// The tiles along each side when only the picture is given: 16 along the
+// longer side, the other in proportion.
+void TilesForPicture(const Heightmap& picture, TerrainParams& params)
+{
+    const double longSide = 16.0;
+    double w = std::max(1, picture.width - 1), h = std::max(1, picture.height - 1);
+    double across = w >= h ? longSide : std::max(1.0, std::round(longSide * w / h));
+    double down = h >= w ? longSide : std::max(1.0, std::round(longSide * h / w));
+    params.tilesAcross = uint32_t(across);
+    params.tilesDown = uint32_t(down);
+}
+
+} // namespace
+
+const char* MapToolUsage() { return TOOL_USAGE; }
+
+int RunInfo(const std::vector<std::string>& args)
+{
+    if (WantsHelp(args)) {
+        fputs(INFO_USAGE, stdout);
+        return 0;
+    }
+    if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
+        return UsageError("info", args.empty() ? "info needs a map FILE" : "info takes one map FILE");
+    InfoReport report = BuildInfoReport(args[0]);
+    if (!report.opened)
+        return Failure(report.text);
+    fputs(report.text.c_str(), stdout);
+    return report.valid ? 0 : 1;
+}
+
+int RunGenerate(const std::vector<std::string>& args)
+{
+    WorldOptions options;
+    int status = ParseOrExit(Command::Generate, "generate", args, options);
+    if (status >= 0)
+        return status;
+    const TerrainParams& p = options.params;
+    printf("generating: seed %u, roughness %.2f, cell size %u, height scale %u\n", p.seed, double(p.roughness),
+           unsigned(p.cellSize), unsigned(p.heightScale));
+    MapFileData map = GenerateTerrain(p);
+    ReportSun(options);
+    std::string error;
+    if (WriteWorld(options.outDir, map, options.withAssets, options.assetDir, error))
+        return Failure(error);
+    ReportWorld(map);
+    return 0;
+}
+
+int RunImport(const std::vector<std::string>& args)
+{
+    WorldOptions options;
+    int status = ParseOrExit(Command::Import, "import", args, options);
+    if (status >= 0)
+        return status;
+    Heightmap picture;
+    std::string error;
+    if (ReadHeightmap(options.input, picture, error))
+        return Failure("cannot read " + options.input + ": " + error);
+    printf("read %s: %dx%d, %s\n", options.input.c_str(), picture.width, picture.height, picture.format.c_str());
+
+    TerrainParams& p = options.params;
+    if (!options.tilesGiven)
+        TilesForPicture(picture, p);
+    MapFileData map = MapForParams(p);
+    map.heights = QuantiseHeights(ResampleBilinear(picture, map.Columns(), map.Rows()), options.stretch);
+    AssignTileTextures(map);
+    printf("heights: %s\n", options.stretch ? "lowest pixel 1, highest 255" : "black 1, white 255");
+    ReportSun(options);
+    if (WriteWorld(options.outDir, map, options.withAssets, options.assetDir, error))
+        return Failure(error);
+    ReportWorld(map);
+    return 0;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "tools/assets/TerrainGenerator.h"
+
+#include <string>
+#include <vector>
+
+// What `generate` and `import` are told on the command line.
+struct WorldOptions {
+    TerrainParams params;       // tiles, subdivisions, cell size, height scale, seed, roughness, light word
+    bool tilesGiven = false;    // import sizes the grid after the picture otherwise
+    bool sunGiven = false;
+    double sunElevation = 0.0;  // degrees, when sunGiven
+    double sunAzimuth = 0.0;
+    std::string outDir;
+    bool withAssets = false;
+    std::string assetDir;       // empty: the Data directory beside the executable
+    bool stretch = false;       // import: lowest to highest pixel onto 1..255
+    std::string input;          // import: the heightmap
+    bool help = false;
+};
+
+enum class Command { Generate, Import };
+
+// Parses the arguments after the command name. True on a usage error, with
+// `error` the one-line reason. Fills the light word from the sun options
+// (the nearest one the map file can hold) when they are given.
+bool ParseWorldOptions(Command command, const std::vector<std::string>& args, WorldOptions& out, std::string& error);
+
+// The usage text of a command, for --help.
+const char* WorldUsage(Command command);

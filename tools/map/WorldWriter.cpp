@@ -1,0 +1,100 @@
+#include "tools/map/WorldWriter.h"
+
+#include "tools/assets/SkyFaces.h"
+#include "tools/assets/TerrainTextures.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// As the asset tool writes them into build/Data.
+const int TERRAIN_TEXTURE_SIZE = 256;
+
+// The file name, without Data/, that the game opens for a texture number.
+std::string TextureFileName(uint32_t number) { return fs::path(MapTexturePath(number)).filename().string(); }
+
+bool WriteTextures(const fs::path& dir, const MapFileData& map, std::string& error)
+{
+    int written = 0;
+    for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t) {
+        uint32_t number = TerrainTextureNumber(t);
+        bool named = false;
+        for (uint32_t n : map.textureNumbers)
+            named = named || n == number;
+        if (!named)
+            continue;
+        fs::path path = dir / TextureFileName(number);
+        if (!WriteBmp(path.string(), GenerateTerrainTexture(t, TERRAIN_TEXTURE_SIZE))) {
+            error = "cannot write " + path.string();
+            return true;
+        }
+        ++written;
+    }
+    printf("wrote %d terrain textures (%s ...)\n", written, TextureFileName(map.textureNumbers.front()).c_str());
+    return false;
+}
+
+bool CopyAssets(const fs::path& dir, const std::string& assetDir, std::string& error)
+{
+    fs::path from = assetDir.empty() ? fs::path(DefaultAssetDir()) : fs::path(assetDir);
+    for (const std::string& name : OtherAssetNames()) {
+        std::error_code failure;
+        if (fs::equivalent(from / name, dir / name, failure))
+            continue;  // copying a Data folder onto itself
+        fs::copy_file(from / name, dir / name, fs::copy_options::overwrite_existing, failure);
+        if (failure) {
+            error = "cannot copy " + (from / name).string() + ": " + failure.message() +
+                    " (give the asset folder with --with-assets=DIR)";
+            return true;
+        }
+    }
+    printf("copied %zu assets from %s\n", OtherAssetNames().size(), from.string().c_str());
+    return false;
+}
+
+} // namespace
+
+std::vector<std::string> OtherAssetNames()
+{
+    std::vector<std::string> names = {"Font.bmp", "Hud00t.bmp", "Hud00m.bmp"};
+    for (int face = 0; face < SKY_FACE_COUNT; ++face)
+        names.push_back(std::string("cliff") + SkyFaceName(face) + ".bmp");
+    return names;
+}
+
+std::string DefaultAssetDir()
+{
+    std::error_code failure;
+    fs::path self = fs::read_symlink("/proc/self/exe", failure);
+    return failure ? std::string("Data") : (self.parent_path() / "Data").string();
+}
+
+bool WriteWorld(const std::string& dir, const MapFileData& map, bool withAssets, const std::string& assetDir,
+                std::string& error)
+{
+    std::vector<uint8_t> bytes = EncodeMapFile(map);
+    std::vector<std::string> faults = ValidateMapFile(bytes.data(), bytes.size(), nullptr);
+    if (!faults.empty()) {
+        error = "the map made is not valid: " + faults.front();
+        return true;
+    }
+    std::error_code failure;
+    fs::create_directories(dir, failure);
+    if (failure) {
+        error = "cannot create " + dir + ": " + failure.message();
+        return true;
+    }
+    fs::path mapPath = fs::path(dir) / "map1.raw";
+    if (!WriteFileBytes(mapPath.string(), bytes)) {
+        error = "cannot write " + mapPath.string();
+        return true;
+    }
+    printf("wrote %s (%zu bytes)\n", mapPath.string().c_str(), bytes.size());
+    if (WriteTextures(dir, map, error))
+        return true;
+    return withAssets && CopyAssets(dir, assetDir, error);
+}

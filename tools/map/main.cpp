@@ -1,0 +1,30 @@
+// terravell-map: makes, imports and checks worlds with the game's own map
+// reading, validation and writing code.
+#include "tools/map/MapCommands.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        fprintf(stderr, "terravell-map: missing command (see terravell-map --help)\n");
+        return 2;
+    }
+    std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "info")
+        return RunInfo(args);
+    if (command == "generate")
+        return RunGenerate(args);
+    if (command == "import")
+        return RunImport(args);
+    if (command == "-h" || command == "--help" || command == "help") {
+        fputs(MapToolUsage(), stdout);
+        return 0;
+    }
+    fprintf(stderr, "terravell-map: unknown command '%s' (see terravell-map --help)\n", command.c_str());
+    return 2;
+}
