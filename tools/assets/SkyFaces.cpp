@@ -57,6 +57,8 @@ Rgb Sky(const Vec3& dir, const Vec3& sun)
     float wy = py + 0.5f * FractalNoise(px * 0.7f, py * 0.7f + 7.7f, 902, 3, 0.5f);
     float density = FractalNoise(wx, wy, 903, 6, 0.55f);
     float cover = SmoothStep(0.02f, 0.38f, density) * SmoothStep(0.02f, 0.22f, dir.z);
+    if (cover <= 0.0f)
+        return c;
     // Brighter where the cloud thins towards the sun, grey underneath.
     float lit = FractalNoise(wx + sun.x * 0.08f, wy + sun.y * 0.08f, 903, 6, 0.55f);
     float shade = Clamp01(0.75f + 2.5f * (density - lit));
@@ -73,7 +75,7 @@ Rgb Sea(const Vec3& dir, const Vec3& sun)
     const Rgb haze{0.62f, 0.72f, 0.82f};
     float down = Clamp01(-dir.z);
     float sx = dir.x / std::max(down, 0.01f), sy = dir.y / std::max(down, 0.01f);
-    float waves = FractalNoise(sx * 6.0f, sy * 6.0f, 911, 5, 0.6f);
+    float waves = FractalNoise(sx * 6.0f, sy * 6.0f, 911, 4, 0.6f);
     float reflect = std::pow(1.0f - down, 5.0f);  // grazing views mirror the sky
     Rgb c = Mix(deep * (1.0f + 0.2f * waves), haze, reflect);
     Vec3 mirrored(dir.x, dir.y, -dir.z);
@@ -108,12 +110,15 @@ Vec3 ApparentSun(uint32_t lightWord)
 Rgb SkyColor(const Vec3& dir, const Vec3& sun)
 {
     const float edge = 0.003f;  // about a pixel: soft silhouettes
-    float azimuth = std::atan2(dir.y, dir.x);
     float e = dir.z;
+    Rgb c = e > 0.0f ? Sky(dir, sun) : Sea(dir, sun);
+    // Nothing on the horizon reaches this far up or down.
+    if (e > 0.2f || e < -0.15f)
+        return c;
+
+    float azimuth = std::atan2(dir.y, dir.x);
     // How much a slope at this azimuth faces the sun.
     float facing = 0.5f + 0.5f * (std::cos(azimuth) * sun.x + std::sin(azimuth) * sun.y);
-
-    Rgb c = e > 0.0f ? Sky(dir, sun) : Sea(dir, sun);
 
     // A far range, pale with haze, rising well above the horizon.
     float far = Ridge(azimuth, 9, 921, 0.02f, 0.16f);

@@ -10,18 +10,27 @@ namespace {
 
 // Share of the height range under water: the ground below it is levelled.
 const float SEA_LEVEL = 0.03f;
-// Steepest slope that loose ground holds, in height steps per cell: with
-// the sun 45 degrees up, slopes facing away from it stay out of deep shade.
-const float TALUS = 4.0f;
+// Steepest slopes that loose ground holds, in height steps per cell. The
+// light word can only put the sun towards +y (or overhead), so slopes facing
+// -y are kept gentle to stay out of deep shade, while those facing the sun
+// may stand steep and bright.
+struct Talus {
+    float towardMinusY;
+    float towardPlusY;
+    float acrossX;
+};
+const Talus TALUS = {2.6f, 6.0f, 4.0f};
 
 // A grid of floats with bilinear reads, the surface the droplets run on.
 struct Field {
     int columns = 0;
     int rows = 0;
     std::vector<float> h;
+    std::vector<uint8_t> sea;  // open water: what slides or washes in is lost
 
     float& At(int c, int r) { return h[size_t(r) * columns + c]; }
     float At(int c, int r) const { return h[size_t(r) * columns + c]; }
+    bool IsSea(int c, int r) const { return sea[size_t(r) * columns + c] != 0; }
 };
 
 // Height in sample units and its gradient at a point inside the grid.
@@ -94,22 +103,26 @@ void ShapeLandscape(const TerrainParams& p, Field& f)
             // Warping the domain bends ranges and valleys out of the grid's axes.
             float wx = x + 0.25f * FractalNoise(x * 1.5f + 5.2f, y * 1.5f + 1.3f, s + 1, 4, 0.5f);
             float wy = y + 0.25f * FractalNoise(x * 1.5f + 9.1f, y * 1.5f + 4.7f, s + 2, 4, 0.5f);
-            float ridges = RidgedNoise(wx * 0.9f, wy * 0.9f, s + 3, 4, gain);
+            float ridges = RidgedNoise(wx * 1.5f, wy * 1.5f, s + 3, 4, gain);
             float hills = 0.5f + 0.5f * FractalNoise(wx * 2.5f, wy * 2.5f, s + 4, 4, gain);
 
             // Distance from the middle in island radii, frayed into bays and capes.
             float dx = float(c) - cx, dy = float(r) - cy;
-            float rr = std::sqrt(dx * dx + dy * dy) / radius + 0.22f * FractalNoise(x * 3.0f, y * 3.0f, s + 5, 4, 0.5f);
-            float island = SmoothStep(0.98f, 0.80f, rr);
+            float fray = 0.30f * FractalNoise(x * 2.5f, y * 2.5f, s + 5, 5, 0.55f);
+            float rr = std::sqrt(dx * dx + dy * dy) / radius + fray;
+            float island = SmoothStep(0.98f, 0.82f, rr);
             float spitDistance = DistanceToSegment(float(c), float(r), spitX, spitY, spitEndX, spitEndY);
-            float spit = SmoothStep(10.0f, 5.0f, spitDistance + 3.0f * FractalNoise(x * 6.0f, y * 6.0f, s + 7, 2, 0.5f));
+            float spit = SmoothStep(12.0f, 6.0f, spitDistance + 4.0f * FractalNoise(x * 6.0f, y * 6.0f, s + 7, 2, 0.5f));
             float land = std::max(island, spit);
+            f.sea[size_t(r) * f.columns + c] = land < 0.02f;
 
-            float interior = SmoothStep(0.85f, 0.45f, rr);
+            // Mountains gather in ranges inland, away from the start.
+            float interior = SmoothStep(0.90f, 0.50f, rr);
             float near = DistanceToSegment(float(c) * d, float(r) * d, START_X, START_Y, RESET_X, RESET_Y) / d;
-            float highland = interior * SmoothStep(16.0f, 56.0f, near);
+            float range = SmoothStep(-0.15f, 0.35f, FractalNoise(x * 1.6f + 2.7f, y * 1.6f + 8.3f, s + 8, 3, 0.5f));
+            float highland = interior * SmoothStep(16.0f, 56.0f, near) * (0.35f + 0.65f * range);
             float h = land * (0.035f + 0.06f * hills) +
-                      highland * (0.14f * hills + 0.70f * std::pow(ridges, 1.5f));
+                      highland * (0.14f * hills + 0.75f * std::pow(ridges, 1.3f));
 
             // Some mid-height ground settles into stepped plateaus.
             float mesa = SmoothStep(0.15f, 0.45f, FractalNoise(x * 2.0f + 3.3f, y * 2.0f + 7.1f, s + 6, 3, 0.5f));
@@ -121,11 +134,13 @@ void ShapeLandscape(const TerrainParams& p, Field& f)
 }
 
 // Loose material slides down wherever a neighbour is lower by more than the
-// talus step; rounds off crests and fills the feet of cliffs.
-void ThermalErosion(Field& f, int passes, float talus, float rate)
+// talus step in that direction; rounds off crests and fills the feet of cliffs.
+void ThermalErosion(Field& f, int passes, const Talus& talus, float rate)
 {
     static const int DX[4] = {1, -1, 0, 0};
     static const int DY[4] = {0, 0, 1, -1};
+    // Ground higher than its neighbour at r - 1 is a slope facing -y.
+    const float limit[4] = {talus.acrossX, talus.acrossX, talus.towardPlusY, talus.towardMinusY};
     for (int pass = 0; pass < passes; ++pass) {
         for (int r = 0; r < f.rows; ++r) {
             for (int c = 0; c < f.columns; ++c) {
@@ -135,16 +150,52 @@ void ThermalErosion(Field& f, int passes, float talus, float rate)
                     if (nc < 0 || nr < 0 || nc >= f.columns || nr >= f.rows)
                         continue;
                     float diff = h - f.At(nc, nr);
-                    if (diff > talus) {
-                        float move = (diff - talus) * rate;
+                    if (diff > limit[k]) {
+                        float move = (diff - limit[k]) * rate;
                         h -= move;
-                        f.At(nc, nr) += move;
+                        if (!f.IsSea(nc, nr))
+                            f.At(nc, nr) += move;
                     }
                 }
                 f.At(c, r) = h;
             }
         }
     }
+}
+
+// Lowers the ground wherever it stands more than the talus above a
+// neighbour, so no slope is steeper than loose ground holds; gentle ground
+// is untouched. Two sweeps of a chamfer transform settle it exactly: each
+// cell is kept no higher than any cell before it in the sweep plus the cost
+// of the step.
+void LimitSlopes(Field& f, const Talus& talus)
+{
+    const float diagonalMinus = std::sqrt(talus.acrossX * talus.acrossX + talus.towardMinusY * talus.towardMinusY);
+    const float diagonalPlus = std::sqrt(talus.acrossX * talus.acrossX + talus.towardPlusY * talus.towardPlusY);
+    // Ground rising towards +y (from row r - 1 to r) is a slope facing -y.
+    auto settle = [&](int c, int r, int dc, int dr) {
+        int nc = c + dc, nr = r + dr;
+        if (nc < 0 || nr < 0 || nc >= f.columns || nr >= f.rows)
+            return;
+        float cost = dr == 0 ? talus.acrossX
+                     : dc == 0 ? (dr < 0 ? talus.towardMinusY : talus.towardPlusY)
+                               : (dr < 0 ? diagonalMinus : diagonalPlus);
+        f.At(c, r) = std::min(f.At(c, r), f.At(nc, nr) + cost);
+    };
+    for (int r = 0; r < f.rows; ++r)
+        for (int c = 0; c < f.columns; ++c) {
+            settle(c, r, -1, 0);
+            settle(c, r, -1, -1);
+            settle(c, r, 0, -1);
+            settle(c, r, 1, -1);
+        }
+    for (int r = f.rows - 1; r >= 0; --r)
+        for (int c = f.columns - 1; c >= 0; --c) {
+            settle(c, r, 1, 0);
+            settle(c, r, 1, 1);
+            settle(c, r, 0, 1);
+            settle(c, r, -1, 1);
+        }
 }
 
 // Mixes each height with the mean of its neighbourhood: removes the
@@ -218,7 +269,8 @@ void HydraulicErosion(Field& f, uint32_t seed, int droplets)
             dirX /= len;
             dirY /= len;
             float nx = x + dirX, ny = y + dirY;
-            if (nx < 0.0f || ny < 0.0f || nx >= maxX || ny >= maxY)
+            // Off the map or into the sea: the drop and its load are gone.
+            if (nx < 0.0f || ny < 0.0f || nx >= maxX || ny >= maxY || f.IsSea(int(nx), int(ny)))
                 break;
             float dh = Sample(f, nx, ny).height - here.height;
             float capacity = std::max(-dh * speed * water * capacityFactor, minCapacity);
@@ -278,6 +330,7 @@ std::vector<float> GenerateHeightField(const TerrainParams& p)
     f.columns = int(p.tilesAcross * p.subdivisions + 1);
     f.rows = int(p.tilesDown * p.subdivisions + 1);
     f.h.assign(size_t(f.columns) * f.rows, 0.0f);
+    f.sea.assign(f.h.size(), 0);
     if (f.columns < 2 || f.rows < 2 || p.cellSize == 0)
         return f.h;
 
@@ -285,14 +338,14 @@ std::vector<float> GenerateHeightField(const TerrainParams& p)
     // Erode in sample units, so the talus step and the droplets' constants
     // mean the same on every map.
     Normalize(f, 250.0f);
-    ThermalErosion(f, 150, TALUS, 0.5f);
+    LimitSlopes(f, TALUS);
     HydraulicErosion(f, HashU32(p.seed ^ 0xe7037ed1u), f.columns * f.rows / 2);
     ThermalErosion(f, 10, TALUS, 0.5f);
     Smooth(f, 0.6f);
-    Normalize(f, 1.0f);
-    // The water stays flat, so it is lit evenly.
+    // Back to [0, 1] without stretching: a stretch would steepen every slope
+    // the erosion has just laid back. The water stays flat, so it is lit evenly.
     for (float& h : f.h)
-        h = std::max(0.0f, h - SEA_LEVEL) / (1.0f - SEA_LEVEL);
+        h = Clamp01((h / 250.0f - SEA_LEVEL) / (1.0f - SEA_LEVEL));
     return f.h;
 }
 

@@ -6,14 +6,17 @@
 #include <vector>
 
 // What a generated landscape is made from. The defaults are the default
-// world's map1.raw.
+// world's map1.raw: 1024 units across, peaks about 230 units high, all of it
+// inside the 1000-unit far plane from the middle. The game lights the
+// unscaled samples, so a height step of 1.8 units draws the mountains
+// steeper than they are shaded: slopes facing away from the sun stay lit.
 struct TerrainParams {
     uint32_t seed = 7;
     uint32_t tilesAcross = 16;
     uint32_t tilesDown = 16;
     uint16_t subdivisions = 8;
     uint16_t cellSize = 8;         // world units between vertices
-    uint16_t heightScale = 100;    // hundredths of a world unit per height step
+    uint16_t heightScale = 180;    // hundredths of a world unit per height step
     float roughness = 0.5f;        // 0 smooth .. 1 craggy: the gain of the octaves
     uint32_t lightWord = 0x000001FF;  // sun 45 degrees up (see LightDirFromWord)
 };
@@ -24,8 +27,9 @@ constexpr float START_X = 50.0f, START_Y = 5.0f;
 constexpr float RESET_X = 50.0f, RESET_Y = 50.0f;
 constexpr float DROP_HEIGHT = 150.0f;
 
-// Heights in [0, 1], columns x rows, row by row: ridged mountains behind a
-// lowland around the start and reset points, plateaus, and erosion.
+// Heights in [0, 1] (0 the levelled sea floor), columns x rows, row by row:
+// an island with a spit to the start and reset points, ridged mountains
+// inland, plateaus, slopes no steeper than loose ground holds, and erosion.
 std::vector<float> GenerateHeightField(const TerrainParams& params);
 
 // A map with the header these parameters give and nothing else filled in:

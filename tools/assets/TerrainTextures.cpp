@@ -71,8 +71,8 @@ Rgb Meadow(int x, int y, int size)
 
 Rgb Rock(int x, int y, int size)
 {
-    Rgb light{0.60f, 0.57f, 0.53f};
-    Rgb dark{0.42f, 0.41f, 0.40f};
+    Rgb light{0.72f, 0.69f, 0.64f};
+    Rgb dark{0.52f, 0.50f, 0.48f};
     float tone = Tiled(x, y, size, 16, 401, 4, 0.65f);
     Rgb c = Mix(dark, light, Clamp01(0.5f + 0.9f * tone));
     // Cracks: thin dark lines where a noise crosses zero.
@@ -95,12 +95,12 @@ Rgb Snow(int x, int y, int size)
     return c;
 }
 
-// Half `under`, half `top`, mixed unevenly: seen from afar an in-between
-// colour, close up drifts of one in the other.
-Rgb Patchy(Rgb under, Rgb top, int x, int y, int size, uint32_t seed)
+// `under` with about a share `cover` of `top`, mixed unevenly: seen from
+// afar an in-between colour, close up drifts of one in the other.
+Rgb Patchy(Rgb under, Rgb top, int x, int y, int size, uint32_t seed, float cover)
 {
     float n = Tiled(x, y, size, 8, seed, 3, 0.6f);
-    return Mix(under, top, Clamp01(0.5f + 0.9f * n));
+    return Mix(under, top, Clamp01(cover + 0.9f * n));
 }
 
 Rgb Texel(uint8_t texture, int x, int y, int size)
@@ -112,18 +112,20 @@ Rgb Texel(uint8_t texture, int x, int y, int size)
         return Mix(WetSand(x, y, size), Water(x, y, size), 0.6f + 0.2f * Tiled(x, y, size, 16, 600, 3, 0.6f));
     case TEX_SAND:
         return Sand(x, y, size);
+    case TEX_DUNE_GRASS:
+        return Patchy(Sand(x, y, size), Grass(x, y, size), x, y, size, 601, 0.33f);
     case TEX_SAND_GRASS:
-        return Patchy(Sand(x, y, size), Grass(x, y, size), x, y, size, 601);
+        return Patchy(Sand(x, y, size), Grass(x, y, size), x, y, size, 601, 0.67f);
     case TEX_GRASS:
         return Grass(x, y, size);
     case TEX_MEADOW:
         return Meadow(x, y, size);
     case TEX_SCREE:
-        return Patchy(Meadow(x, y, size), Rock(x, y, size), x, y, size, 602);
+        return Patchy(Meadow(x, y, size), Rock(x, y, size), x, y, size, 602, 0.5f);
     case TEX_ROCK:
         return Rock(x, y, size);
     case TEX_ROCK_SNOW:
-        return Patchy(Rock(x, y, size), Snow(x, y, size), x, y, size, 603);
+        return Patchy(Rock(x, y, size), Snow(x, y, size), x, y, size, 603, 0.4f);
     default:
         return Snow(x, y, size);
     }

@@ -10,7 +10,8 @@ enum TerrainTexture : uint8_t {
     TEX_WATER,
     TEX_SURF,
     TEX_SAND,
-    TEX_SAND_GRASS,
+    TEX_DUNE_GRASS,  // sand with tufts of grass
+    TEX_SAND_GRASS,  // grass with sandy patches
     TEX_GRASS,
     TEX_MEADOW,
     TEX_SCREE,

@@ -9,11 +9,12 @@
 namespace {
 
 // Rung by height alone: water on the levelled sea floor, a beach band, a
-// wide band of grass and meadow, bare rock above it, snow on the tops.
+// wide band of grass and meadow, bare rock above it, snow among the rocks
+// on the tops and whole snowfields only on the very highest ground.
 float RungByHeight(float h)
 {
-    static const float HEIGHTS[] = {0.0f, 0.012f, 0.04f, 0.08f, 0.13f, 0.30f, 0.45f, 0.58f, 0.70f, 0.82f};
-    static const float RUNGS[] = {0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 4.4f, 5.4f, 6.6f, 7.6f, 9.0f};
+    static const float HEIGHTS[] = {0.0f, 0.012f, 0.04f, 0.065f, 0.09f, 0.13f, 0.30f, 0.42f, 0.52f, 0.62f, 0.78f, 1.0f};
+    static const float RUNGS[] = {0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 5.4f, 6.4f, 7.6f, 8.6f, 9.4f, 10.0f};
     const int n = int(sizeof HEIGHTS / sizeof HEIGHTS[0]);
     if (h >= HEIGHTS[n - 1])
         return RUNGS[n - 1];
@@ -64,11 +65,39 @@ TileStats MeasureTile(const MapFileData& map, uint32_t tx, uint32_t ty)
 uint8_t ChooseTileTexture(const TileStats& stats)
 {
     float rung = RungByHeight(stats.meanHeight);
-    // Steep ground is bare whatever its height: pull it towards rock.
-    float steep = SmoothStep(0.45f, 1.1f, 0.7f * stats.meanSlope + 0.3f * stats.maxSlope);
+    // Steep ground is bare whatever its height: pull it towards rock. Snow
+    // clings to steeper ground than grass does.
+    float onset = Lerp(0.55f, 0.8f, SmoothStep(0.6f, 0.85f, stats.meanHeight));
+    float steep = SmoothStep(onset, onset + 0.7f, 0.7f * stats.meanSlope + 0.3f * stats.maxSlope);
     rung = Lerp(rung, float(TEX_ROCK), steep);
     int index = int(std::lround(rung));
     return uint8_t(std::clamp(index, 0, int(TERRAIN_TEXTURE_COUNT) - 1));
+}
+
+std::vector<uint8_t> SoftenTileEdges(const std::vector<uint8_t>& tiles, uint32_t width, uint32_t height)
+{
+    std::vector<uint8_t> out = tiles;
+    for (uint32_t ty = 0; ty < height; ++ty) {
+        for (uint32_t tx = 0; tx < width; ++tx) {
+            uint8_t& t = out[size_t(ty) * width + tx];
+            if (t < TEX_SAND)
+                continue;
+            auto lift = [&](uint32_t x, uint32_t y) {
+                uint8_t n = tiles[size_t(y) * width + x];
+                if (n >= TEX_ROCK && t + 1 < n)
+                    t = uint8_t(n - 1);
+            };
+            if (tx > 0)
+                lift(tx - 1, ty);
+            if (tx + 1 < width)
+                lift(tx + 1, ty);
+            if (ty > 0)
+                lift(tx, ty - 1);
+            if (ty + 1 < height)
+                lift(tx, ty + 1);
+        }
+    }
+    return out;
 }
 
 void AssignTileTextures(MapFileData& map)
@@ -81,4 +110,5 @@ void AssignTileTextures(MapFileData& map)
     for (uint32_t ty = 0; ty < map.header.height; ++ty)
         for (uint32_t tx = 0; tx < map.header.width; ++tx)
             map.tileMap[size_t(ty) * map.header.width + tx] = ChooseTileTexture(MeasureTile(map, tx, ty));
+    map.tileMap = SoftenTileEdges(map.tileMap, map.header.width, map.header.height);
 }

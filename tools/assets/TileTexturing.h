@@ -3,6 +3,7 @@
 #include "world/MapFile.h"
 
 #include <cstdint>
+#include <vector>
 
 // What the texture of a tile is chosen from.
 struct TileStats {
@@ -21,6 +22,11 @@ TileStats MeasureTile(const MapFileData& map, uint32_t tx, uint32_t ty);
 // neighbouring rungs, whose textures blend into each other.
 uint8_t ChooseTileTexture(const TileStats& stats);
 
+// Ground next to rock becomes scree, next to snowy rock bare rock, and so
+// on: a ring one rung down around every rocky tile, so that cliffs meet the
+// grass through their own debris rather than with a hard edge. Water stays.
+std::vector<uint8_t> SoftenTileEdges(const std::vector<uint8_t>& tiles, uint32_t width, uint32_t height);
+
 // Fills the texture table with the whole ladder and the tile map with a
-// choice for every tile.
+// choice for every tile, edges softened.
 void AssignTileTextures(MapFileData& map);
