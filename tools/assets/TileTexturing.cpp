@@ -27,14 +27,29 @@ float RungByHeight(float h)
 
 } // namespace
 
+HeightSpan SpanOf(const MapFileData& map)
+{
+    HeightSpan span;
+    if (map.heights.empty())
+        return span;
+    auto [lo, hi] = std::minmax_element(map.heights.begin(), map.heights.end());
+    span.low = float(*lo);
+    span.range = std::max(1.0f, float(*hi) - float(*lo));
+    return span;
+}
+
 TileStats MeasureTile(const MapFileData& map, uint32_t tx, uint32_t ty)
+{
+    return MeasureTile(map, tx, ty, SpanOf(map));
+}
+
+TileStats MeasureTile(const MapFileData& map, uint32_t tx, uint32_t ty, const HeightSpan& span)
 {
     TileStats stats;
     const uint32_t n = map.header.subdivisions, columns = map.Columns();
     if (n == 0 || map.heights.empty() || map.header.cellSize == 0)
         return stats;
-    auto [lo, hi] = std::minmax_element(map.heights.begin(), map.heights.end());
-    float low = float(*lo), range = std::max(1.0f, float(*hi) - float(*lo));
+    const float low = span.low, range = span.range;
     float rise = float(map.header.heightScale) * 0.01f / float(map.header.cellSize);
 
     auto at = [&](uint32_t c, uint32_t r) { return float(map.heights[size_t(r) * columns + c]); };
@@ -107,8 +122,9 @@ void AssignTileTextures(MapFileData& map)
         map.textureNumbers.push_back(TerrainTextureNumber(t));
     map.header.textureCount = uint16_t(map.textureNumbers.size());
     map.tileMap.assign(size_t(map.header.width) * map.header.height, 0);
+    const HeightSpan span = SpanOf(map);
     for (uint32_t ty = 0; ty < map.header.height; ++ty)
         for (uint32_t tx = 0; tx < map.header.width; ++tx)
-            map.tileMap[size_t(ty) * map.header.width + tx] = ChooseTileTexture(MeasureTile(map, tx, ty));
+            map.tileMap[size_t(ty) * map.header.width + tx] = ChooseTileTexture(MeasureTile(map, tx, ty, span));
     map.tileMap = SoftenTileEdges(map.tileMap, map.header.width, map.header.height);
 }

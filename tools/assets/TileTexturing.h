@@ -13,7 +13,17 @@ struct TileStats {
     float maxSlope = 0.0f;
 };
 
-// Measures tile (tx, ty) of a map whose heights are filled in.
+// The lowest sample of a map and the span up to its highest (at least 1),
+// against which tile heights are measured.
+struct HeightSpan {
+    float low = 0.0f;
+    float range = 1.0f;
+};
+HeightSpan SpanOf(const MapFileData& map);
+
+// Measures tile (tx, ty) of a map whose heights are filled in; the span is
+// the whole map's, found once by the caller.
+TileStats MeasureTile(const MapFileData& map, uint32_t tx, uint32_t ty, const HeightSpan& span);
 TileStats MeasureTile(const MapFileData& map, uint32_t tx, uint32_t ty);
 
 // The terrain texture (an index into the ladder of TerrainTextures.h) for a
