@@ -37,6 +37,23 @@ void RecordFans(const std::vector<TerrainFanVertex>& fans)
     }
 }
 
+// Records the same fans as the two triangles OpenGL splits each into, in
+// one batch: far fewer primitives for the renderer to set up.
+void RecordTriangles(const std::vector<TerrainFanVertex>& fans)
+{
+    static const size_t FAN_TRIANGLES[6] = {0, 1, 2, 0, 2, 3};
+    glBegin(GL_TRIANGLES);
+    for (size_t f = 0; f + 4 <= fans.size(); f += 4) {
+        for (size_t corner : FAN_TRIANGLES) {
+            const TerrainFanVertex& v = fans[f + corner];
+            glNormal3f(v.normal.x, v.normal.y, v.normal.z);
+            glTexCoord2f(v.s, v.t);
+            glVertex3f(v.position.x, v.position.y, v.position.z);
+        }
+    }
+    glEnd();
+}
+
 } // namespace
 
 CMap::CMap() { player.map = this; }
@@ -82,6 +99,7 @@ void CMap::LoadGrid(const MapFileData& file)
         vertices[3 * size_t(i) + 1] = float(i / columns) * cellSize;
         vertices[3 * size_t(i) + 2] = float(file.heights[i]);
     }
+    ComputeNormals();
 }
 
 bool CMap::LoadTextures(const std::vector<uint32_t>& textureNumbers)
@@ -178,7 +196,51 @@ bool CMap::VertexNormal(int32_t v)
     return false;
 }
 
-void CMap::TileFans(uint32_t tx, uint32_t ty, std::vector<TerrainFanVertex>& fans)
+void CMap::ComputeNormals()
+{
+    if (columns < 2 || rows < 2)
+        return;
+    // Each cell's unit normal once, where vertex by vertex every cell would
+    // be worked out again for each of its four corners.
+    const uint32_t cellColumns = columns - 1, cellRows = rows - 1;
+    std::vector<Vec3> cellNormals(size_t(cellColumns) * cellRows);
+    for (uint32_t row = 0; row < cellRows; ++row)
+        for (uint32_t col = 0; col < cellColumns; ++col)
+            CellNormal(int32_t(row * columns + col), cellNormals[size_t(row) * cellColumns + col]);
+
+    // Then the same sums, in the same order, as VertexNormal makes: the
+    // cells up-left, up, left and at the vertex, those that exist.
+    for (uint32_t row = 0; row < rows; ++row) {
+        for (uint32_t col = 0; col < columns; ++col) {
+            Vec3 acc;
+            int m = 0;
+            auto add = [&](uint32_t c, uint32_t r) {
+                const Vec3& n = cellNormals[size_t(r) * cellColumns + c];
+                acc.x += n.x;
+                acc.y += n.y;
+                acc.z += n.z;
+                ++m;
+            };
+            if (col > 0 && row > 0)
+                add(col - 1, row - 1);
+            if (row > 0 && col < cellColumns)
+                add(col, row - 1);
+            if (col > 0 && row < cellRows)
+                add(col - 1, row);
+            if (col < cellColumns && row < cellRows)
+                add(col, row);
+            float r = 1.0f / float(m);
+            acc = Vec3(acc.x * r, acc.y * r, acc.z * r);
+            Normalize(acc);
+            float* out = &normals[3 * (size_t(row) * columns + col)];
+            out[0] = acc.x;
+            out[1] = acc.y;
+            out[2] = acc.z;
+        }
+    }
+}
+
+void CMap::TileFans(uint32_t tx, uint32_t ty, std::vector<TerrainFanVertex>& fans) const
 {
     fans.clear();
     const uint32_t n = subdivisions;
@@ -192,7 +254,6 @@ void CMap::TileFans(uint32_t tx, uint32_t ty, std::vector<TerrainFanVertex>& fan
             for (const auto& corner : FAN_CORNERS) {
                 uint32_t cx = uint32_t(corner[0]), cy = uint32_t(corner[1]);
                 uint32_t index = p + cy * columns + cx;
-                VertexNormal(int32_t(index));
                 TerrainFanVertex v;
                 v.normal = Vec3(normals[3 * size_t(index)], normals[3 * size_t(index) + 1],
                                 normals[3 * size_t(index) + 2]);
@@ -212,8 +273,13 @@ void CMap::TileFans(uint32_t tx, uint32_t ty, std::vector<TerrainFanVertex>& fan
 void CMap::CompileTerrain()
 {
     glLoadIdentity();
-    terrainList = glGenLists(1);
-    glNewList(terrainList, GL_COMPILE);
+    terrainList = CompileTerrainList(TerrainBatch::Triangles);
+}
+
+uint32_t CMap::CompileTerrainList(TerrainBatch batch) const
+{
+    uint32_t list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
     const float d = cellSize;
     const float n = float(subdivisions);
     glTranslatef(0, -d, 0);
@@ -222,13 +288,17 @@ void CMap::CompileTerrain()
         for (uint32_t tx = 0; tx < width; ++tx) {
             glBindTexture(GL_TEXTURE_2D, textures[tileMap[size_t(ty) * width + tx]]);
             TileFans(tx, ty, fans);
-            RecordFans(fans);
+            if (batch == TerrainBatch::Fans)
+                RecordFans(fans);
+            else
+                RecordTriangles(fans);
             glTranslatef(n * d, 0, 0);
         }
         glTranslatef(-float(width) * n * d, 0, 0);
         glTranslatef(0, -n * d, 0);
     }
     glEndList();
+    return list;
 }
 
 bool CMap::SetupLight()
