@@ -1,0 +1,300 @@
+// terravell-bench: start-up, frame times, the terrain draw against an ideal
+// draw of the same triangles, and map loading at growing sizes. It runs the
+// game's own code: CGame::Start, CGame::RunFrame with a scripted key
+// sequence, CMap::Load. Prints a table; asserts nothing.
+//   terravell-bench [--data DIR] [--frames N] [--quick]
+#include "game/Game.h"
+#include "tools/assets/TerrainGenerator.h"
+#include "tools/map/WorldWriter.h"
+
+#include <GL/gl.h>
+#include <SDL/SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double MsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double Percentile(std::vector<double> v, double p)
+{
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
+}
+
+long PeakResidentKiB()
+{
+    FILE* status = fopen("/proc/self/status", "r");
+    char line[256];
+    long kib = -1;
+    while (status && fgets(line, sizeof line, status))
+        if (strncmp(line, "VmHWM:", 6) == 0)
+            kib = strtol(line + 6, nullptr, 10);
+    if (status)
+        fclose(status);
+    return kib;
+}
+
+// A scratch working directory holding a copy of a Data folder.
+fs::path ScratchWith(const fs::path& data, const std::string& name)
+{
+    fs::path dir = fs::temp_directory_path() / ("terravell-bench-" + name + "-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::copy(data, dir / "Data", fs::copy_options::recursive);
+    return dir;
+}
+
+// The key sequence every frame-time run plays: steer and push for a while,
+// swing the camera down to a chase view, move the light, and coast.
+void ScriptedKeys(long frame, std::vector<uint8_t>& keys)
+{
+    std::fill(keys.begin(), keys.end(), 0);
+    long phase = frame % 400;
+    if (phase < 12)
+        keys[SDLK_x] = 1;  // pitch up to a chase view
+    else if (phase < 120)
+        keys[SDLK_DOWN] = 1, keys[SDLK_LEFT] = phase % 3 == 0;
+    else if (phase < 160)
+        keys[SDLK_LCTRL] = 1, keys[SDLK_LEFT] = 1;
+    else if (phase < 260)
+        keys[SDLK_DOWN] = 1, keys[SDLK_RIGHT] = phase % 4 == 0;
+    else if (phase < 272)
+        keys[SDLK_s] = 1;  // and back towards looking down
+    else if (phase < 300)
+        keys[SDLK_a] = 1;
+    else if (phase < 328)
+        keys[SDLK_z] = 1;
+}
+
+struct FrameStats {
+    double median, p95;
+};
+
+FrameStats TimeFrames(CGame& game, long frames)
+{
+    std::vector<uint8_t> keys(SDLK_LAST, 0);
+    std::vector<double> ms;
+    for (long f = 0; f < frames; ++f) {
+        ScriptedKeys(f, keys);
+        Clock::time_point start = Clock::now();
+        game.RunFrame(keys.data());
+        glFinish();
+        ms.push_back(MsSince(start));
+    }
+    return {Percentile(ms, 0.5), Percentile(ms, 0.95)};
+}
+
+// Median time of drawing one display list (called and finished) from the
+// player's chase view, in the state the terrain's own Render sets.
+double TimeList(CGame& game, uint32_t list, int repeats)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < repeats; ++i) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        game.map.player.ApplyCamera();
+        glPushMatrix();
+        glDisable(GL_BLEND);
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_LIGHTING);
+        glFinish();
+        Clock::time_point start = Clock::now();
+        glCallList(list);
+        glFinish();
+        ms.push_back(MsSince(start));
+        glDisable(GL_LIGHTING);
+        glPopMatrix();
+    }
+    return Percentile(ms, 0.5);
+}
+
+// The ideal: the very same triangles, normals and texture coordinates in
+// one vertex-array draw with one texture bound, placed as the list places
+// them.
+uint32_t IdealTerrainList(const CMap& map)
+{
+    std::vector<float> normals, coords, positions;
+    std::vector<TerrainFanVertex> fans;
+    const float step = float(map.subdivisions) * map.cellSize;
+    static const size_t FAN_TRIANGLES[6] = {0, 1, 2, 0, 2, 3};
+    for (uint32_t ty = 0; ty < map.height; ++ty)
+        for (uint32_t tx = 0; tx < map.width; ++tx) {
+            map.TileFans(tx, ty, fans);
+            for (size_t f = 0; f + 4 <= fans.size(); f += 4)
+                for (size_t corner : FAN_TRIANGLES) {
+                    const TerrainFanVertex& v = fans[f + corner];
+                    normals.insert(normals.end(), {v.normal.x, v.normal.y, v.normal.z});
+                    coords.insert(coords.end(), {v.s, v.t});
+                    positions.insert(positions.end(), {v.position.x + float(tx) * step,
+                                                       v.position.y - map.cellSize - float(ty) * step,
+                                                       v.position.z});
+                }
+        }
+    uint32_t list = glGenLists(1);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, positions.data());
+    glNormalPointer(GL_FLOAT, 0, normals.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, coords.data());
+    glNewList(list, GL_COMPILE);
+    glBindTexture(GL_TEXTURE_2D, map.textures[0]);
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(positions.size() / 3));
+    glEndList();
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    return list;
+}
+
+// Loads a generated world of the given vertex count per side in a child
+// process, so each size's peak memory is its own. Prints one table row.
+void LoadRow(int side, const fs::path& assets)
+{
+    TerrainParams params;
+    params.subdivisions = 8;
+    params.tilesAcross = params.tilesDown = uint32_t((side - 1) / 8);
+    params.cellSize = uint16_t(std::max(1, 8 * 128 / (side - 1)));
+    fs::path dir = fs::temp_directory_path() / ("terravell-bench-load-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    std::string error;
+    // WriteWorld names every file it writes; the table has no room for that.
+    fflush(stdout);
+    int savedStdout = dup(1);
+    int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, 1);
+    bool failed = WriteWorld((dir / "Data").string(), GenerateTerrain(params), false, assets.string(), error);
+    fflush(stdout);
+    dup2(savedStdout, 1);
+    close(savedStdout);
+    close(devNull);
+    if (failed) {
+        fprintf(stderr, "terravell-bench: %s\n", error.c_str());
+        return;
+    }
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0)
+        return;
+    pid_t child = fork();
+    if (child == 0) {
+        close(pipeFds[0]);
+        fs::current_path(dir);
+        CGame game;
+        double ms = -1;
+        if (!game.Init_Renderer()) {
+            Clock::time_point start = Clock::now();
+            if (!game.map.Load("Data/map1.raw")) {
+                glFinish();
+                ms = MsSince(start);
+            }
+        }
+        char result[128];
+        int n = snprintf(result, sizeof result, "%f %ld", ms, PeakResidentKiB());
+        ssize_t ignored = write(pipeFds[1], result, size_t(n));
+        (void)ignored;
+        _exit(0);
+    }
+    close(pipeFds[1]);
+    char result[128] = {};
+    ssize_t got = read(pipeFds[0], result, sizeof result - 1);
+    close(pipeFds[0]);
+    waitpid(child, nullptr, 0);
+    fs::remove_all(dir);
+    double ms = -1;
+    long kib = -1;
+    if (got <= 0 || sscanf(result, "%lf %ld", &ms, &kib) != 2 || ms < 0) {
+        printf("| load %4d² vertices | failed |\n", side);
+        return;
+    }
+    double vertices = double(side) * side;
+    printf("| `Load`, %4d² vertices | %.0f ms | %.0f ns/vertex | peak %.0f MB |\n", side, ms, ms * 1e6 / vertices,
+           double(kib) / 1024.0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    fs::path data = fs::path(DefaultAssetDir());
+    long frames = 1000;
+    bool quick = false;
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--data") == 0 && i + 1 < argc)
+            data = argv[++i];
+        else if (strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
+            frames = strtol(argv[++i], nullptr, 10);
+        else if (strcmp(argv[i], "--quick") == 0)
+            quick = true;
+        else {
+            fprintf(stderr, "usage: terravell-bench [--data DIR] [--frames N] [--quick]\n");
+            return 2;
+        }
+    }
+    if (quick)
+        frames = 30;
+    data = fs::absolute(data);
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    printf("| Measure | Result | | |\n|---|---|---|---|\n");
+    // Loading first: each size in a child process of its own, before this
+    // process opens a window.
+    const int sides[] = {129, 257, 513, 1025};
+    for (int side : sides) {
+        if (quick && side > 129)
+            break;
+        LoadRow(side, data);
+    }
+
+    fs::path work = ScratchWith(data, "frames");
+    fs::current_path(work);
+    CGame game;
+    Clock::time_point start = Clock::now();
+    if (game.Start())
+        return 1;
+    std::vector<uint8_t> keys(SDLK_LAST, 0);
+    game.RunFrame(keys.data());
+    glFinish();
+    printf("| start-up to the first frame | %.0f ms | | |\n", MsSince(start));
+
+    // The fan list the terrain was first drawn with, for comparison.
+    const uint32_t triangles = game.map.terrainList;
+    const uint32_t fans = game.map.CompileTerrainList(CMap::TerrainBatch::Fans);
+    const uint32_t ideal = IdealTerrainList(game.map);
+    const int repeats = quick ? 5 : 60;
+    double idealMs = TimeList(game, ideal, repeats);
+    double trianglesMs = TimeList(game, triangles, repeats);
+    double fansMs = TimeList(game, fans, repeats);
+    printf("| terrain draw, one batch per tile | %.2f ms | %.2fx ideal | |\n", trianglesMs, trianglesMs / idealMs);
+    printf("| terrain draw, one fan per cell | %.2f ms | %.2fx ideal | |\n", fansMs, fansMs / idealMs);
+    printf("| terrain draw, ideal vertex array | %.2f ms | | |\n", idealMs);
+
+    FrameStats batched = TimeFrames(game, frames);
+    printf("| frame, default world (%ld frames) | median %.2f ms | p95 %.2f ms | %.0f fps |\n", frames,
+           batched.median, batched.p95, 1000.0 / batched.median);
+    game.map.terrainList = fans;
+    FrameStats fanned = TimeFrames(game, frames);
+    printf("| frame, same, terrain as fans | median %.2f ms | p95 %.2f ms | %.0f fps |\n", fanned.median,
+           fanned.p95, 1000.0 / fanned.median);
+    game.map.terrainList = triangles;
+
+    SDL_Quit();
+    fs::current_path(fs::temp_directory_path());
+    fs::remove_all(work);
+    return 0;
+}
