@@ -30,9 +30,13 @@ shows_text() {
 # band SHOT Y OUT: the 16 pixel rows of one text row.
 band() { convert "$1" -crop "800x16+0+$2" +repage "$3"; }
 
-# differing A B: how many pixels differ (compare's status says
-# "different", which is no failure here).
-differing() { { compare -metric AE "$1" "$2" null: 2>&1 || true; } | awk '{printf "%d\n", $1}'; }
+# differing A B: how many pixels differ; compare's status 1 only says
+# "different", while a picture it cannot read counts as all different.
+differing() {
+    local out status
+    out=$(compare -metric AE "$1" "$2" null: 2>&1) && status=0 || status=$?
+    if [ "$status" -le 1 ]; then awk '{printf "%d\n", $1}' <<<"$out"; else echo 999999999; fi
+}
 
 # brightness A B: mean difference of two pictures, 0 to 1.
 brightness() { convert "$1" "$2" -compose difference -composite -format '%[fx:mean]' info:; }
@@ -40,17 +44,27 @@ brightness() { convert "$1" "$2" -compose difference -composite -format '%[fx:me
 # value TEXT NAME: the number after NAME: in a debug line.
 value() { echo "$1" | sed -nE "s/.*$2:[[:space:]]*(-?[0-9]+\.[0-9]+).*/\1/p"; }
 
-# wait_settled LIMIT: waits until the message row is empty and debug lines
-# 2 to 6 read the same twice over (the wedge at rest, "Done Loading..."
-# gone). Line 1 is left out: its flags flip at every landing.
+# wait_settled LIMIT: waits until debug lines 2 to 6 read the same and the
+# message row's pixels stay as they are over a second (the wedge at rest,
+# "Done Loading..." gone: a fading message changes every frame, and a dim
+# one no longer reads as text). Line 1 is left out: its flags flip at
+# every landing.
 wait_settled() {
-    local limit=$1 i previous="" now n
+    local limit=$1 i same=0 previous="" now n
     for ((i = 0; i < limit * 2; i++)); do
         screenshot "$WORK/settle.ppm"
+        band "$WORK/settle.ppm" "$MESSAGE_Y" "$WORK/settle-row.png"
         now=$(read_row "$WORK/settle.ppm" "$MESSAGE_Y")
         for n in 2 3 4 5 6; do now+="|$(read_line "$WORK/settle.ppm" "$n")"; done
-        [ "$now" = "$previous" ] && [ "${now%%|*}" = "" ] && return 0
+        if [ "$now" = "$previous" ] && [ "${now%%|*}" = "" ] &&
+            [ "$(differing "$WORK/settle-row.png" "$WORK/settle-row0.png")" -eq 0 ]; then
+            same=$((same + 1))
+            [ $same -ge 2 ] && return 0
+        else
+            same=0
+        fi
         previous=$now
+        mv "$WORK/settle-row.png" "$WORK/settle-row0.png"
         sleep 0.5
     done
     fail "the HUD did not settle within $limit s: $now"
