@@ -111,13 +111,18 @@ bool CGame::Init_LoadScene()
 
 bool CGame::RenderFrame()
 {
+    DrawFrame();
+    SDL_GL_SwapBuffers();
+    return false;
+}
+
+void CGame::DrawFrame()
+{
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     map.player.ApplyCamera();
     map.Render();
     map.player.Render();
     hud.Render();
-    SDL_GL_SwapBuffers();
-    return false;
 }
 
 bool CGame::RunFrame(const uint8_t* keys)

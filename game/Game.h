@@ -25,7 +25,11 @@ public:
     bool Init_Render();
     bool Init_LoadScene();
 
+    // Draws one frame and shows it.
     bool RenderFrame();
+    // The drawing of RenderFrame without the buffer swap, so that the back
+    // buffer can still be read.
+    void DrawFrame();
 
     // One pass of the frame loop with a key-state array (SDL's own in the
     // game, a test's in tests). True when the loop should end.

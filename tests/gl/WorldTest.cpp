@@ -225,15 +225,7 @@ protected:
         ASSERT_FALSE(game.Start());
     }
 
-    // RenderFrame without its swap, so that the back buffer can be read.
-    void Draw()
-    {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        game.map.player.ApplyCamera();
-        game.map.Render();
-        game.map.player.Render();
-        game.hud.Render();
-    }
+    void Draw() { game.DrawFrame(); }
 
     void ExpectColour(int x, int y, const Rgb& want, const char* what)
     {

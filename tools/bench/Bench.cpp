@@ -293,7 +293,6 @@ int main(int argc, char** argv)
            fanned.p95, 1000.0 / fanned.median);
     game.map.terrainList = triangles;
 
-    SDL_Quit();
     fs::current_path(fs::temp_directory_path());
     fs::remove_all(work);
     return 0;

@@ -1,0 +1,105 @@
+// terravell-shot: plays a key script through the game's own frame loop and
+// saves the last frame as a BMP, for the README's pictures. Frames, not
+// seconds, so the same script always gives the same picture.
+//   terravell-shot OUT.bmp STEP...     (run where Data/ is)
+// Each STEP is KEYS*FRAMES, KEYS being "none" or key names joined by '+':
+// up, down, left, right, ctrl, a, z, s, x. Example: none*90 down*60 x*9
+#include "game/Game.h"
+#include "tools/common/Image.h"
+
+#include <GL/gl.h>
+#include <SDL/SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool KeyByName(const std::string& name, SDLKey& key)
+{
+    static const struct {
+        const char* name;
+        SDLKey key;
+    } KEYS[] = {{"up", SDLK_UP}, {"down", SDLK_DOWN}, {"left", SDLK_LEFT}, {"right", SDLK_RIGHT},
+                {"ctrl", SDLK_LCTRL}, {"a", SDLK_a}, {"z", SDLK_z}, {"s", SDLK_s}, {"x", SDLK_x}};
+    for (const auto& k : KEYS)
+        if (name == k.name) {
+            key = k.key;
+            return true;
+        }
+    return false;
+}
+
+// Parses "down+left*30" into the held keys and the frame count.
+bool ParseStep(const std::string& step, std::vector<SDLKey>& held, long& frames)
+{
+    size_t star = step.find('*');
+    if (star == std::string::npos)
+        return false;
+    frames = strtol(step.c_str() + star + 1, nullptr, 10);
+    held.clear();
+    std::string keys = step.substr(0, star);
+    for (size_t start = 0; start <= keys.size();) {
+        size_t plus = keys.find('+', start);
+        std::string name = keys.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
+        SDLKey key;
+        if (name != "none") {
+            if (!KeyByName(name, key))
+                return false;
+            held.push_back(key);
+        }
+        if (plus == std::string::npos)
+            break;
+        start = plus + 1;
+    }
+    return frames > 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        fprintf(stderr, "usage: terravell-shot OUT.bmp KEYS*FRAMES...\n");
+        return 2;
+    }
+    std::vector<std::pair<std::vector<SDLKey>, long>> script;
+    for (int i = 2; i < argc; ++i) {
+        std::vector<SDLKey> held;
+        long frames = 0;
+        if (!ParseStep(argv[i], held, frames)) {
+            fprintf(stderr, "terravell-shot: cannot read step '%s'\n", argv[i]);
+            return 2;
+        }
+        script.emplace_back(held, frames);
+    }
+
+    CGame game;
+    if (game.Start())
+        return 1;
+    std::vector<uint8_t> keys(SDLK_LAST, 0);
+    for (const auto& [held, frames] : script) {
+        std::fill(keys.begin(), keys.end(), 0);
+        for (SDLKey key : held)
+            keys[key] = 1;
+        for (long f = 0; f < frames; ++f)
+            game.RunFrame(keys.data());
+    }
+    std::fill(keys.begin(), keys.end(), 0);
+    game.DrawFrame();
+    Image frame(800, 600);
+    std::vector<unsigned char> raw(800 * 600 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, raw.data());
+    for (int y = 0; y < 600; ++y)
+        memcpy(frame.At(0, y), &raw[size_t(599 - y) * 2400], 2400);
+    if (!WriteBmp(argv[1], frame)) {
+        fprintf(stderr, "terravell-shot: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
