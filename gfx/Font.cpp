@@ -1,8 +1,10 @@
 #include "gfx/Font.h"
 
-#include "gfx/Bitmap.h"
+#include "gfx/ScreenSpace.h"
+#include "gfx/Texture.h"
 
 #include <GL/gl.h>
+#include <SDL/SDL.h>
 #include <cstdio>
 #include <cstring>
 
@@ -22,19 +24,10 @@ CFont::~CFont()
 
 bool CFont::Build(const char* path)
 {
-    SDL_Surface* sheet = LoadBitmap(path);
-    if (!sheet) {
-        fprintf(stderr, "Unable to load %s: %s\n", path, SDL_GetError());
+    // Linear: the glyphs stay smooth where a 16-pixel cell meets a sheet of
+    // another size.
+    if (LoadTexture(path, TextureStyle::Linear, texture))
         return true;
-    }
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    // One level only: filters that need no mipmaps, linear so that the
-    // glyphs stay smooth where a 16-pixel cell meets a different size.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, sheet->w, sheet->h, 0, GL_RGB, GL_UNSIGNED_BYTE, sheet->pixels);
-    SDL_FreeSurface(sheet);
 
     listBase = glGenLists(FONT_GLYPHS);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -64,24 +57,14 @@ bool CFont::Print(const char* text, int x, int y, float r, float g, float b)
     glEnable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
 
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, 800, 600, 0, -1, 1000);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glTranslated(x, y, 0);
+    PushScreenSpace(x, y);
 
     // Signed bytes: codes 32..127 select glyphs 0..95; other bytes name no
     // list and glCallLists skips them.
     glListBase(listBase - FONT_FIRST_CODE);
     glCallLists(GLsizei(strlen(text)), GL_BYTE, text);
 
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    PopScreenSpace();
     glEnable(GL_DEPTH_TEST);
     return false;
 }

@@ -2,7 +2,8 @@
 
 #include "game/Game.h"
 #include "gfx/AssetPath.h"
-#include "gfx/Bitmap.h"
+#include "gfx/ScreenSpace.h"
+#include "gfx/Texture.h"
 
 #include <GL/gl.h>
 #include <cstdio>
@@ -16,27 +17,6 @@ void CopyToSlot(char* slot, const char* text)
     size_t n = strnlen(text, HUD_TEXT_BYTES - 1);
     memcpy(slot, text, n);
     slot[n] = '\0';
-}
-
-// Loads one panel image into `texture`. True on failure, after the
-// HUD's own line for the path.
-bool UploadPanelImage(const std::string& path, uint32_t texture)
-{
-    SDL_Surface* image = LoadBitmap(path.c_str());
-    if (!image) {
-        fprintf(stderr, "Unable to load %s: %s\n", path.c_str(), SDL_GetError());
-        return true;
-    }
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    // Stretched images must not pick up texels from the opposite edge
-    // along the border of the panel.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, image->w, image->h, 0, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
-    SDL_FreeSurface(image);
-    return false;
 }
 
 // The panel's square with its size baked in; counter-clockwise on screen
@@ -73,9 +53,9 @@ bool CHud::Build()
         panelTextures[i] = {names[2 * i], names[2 * i + 1]};
 
     for (uint32_t i = 0; i < panelCount; ++i) {
-        if (UploadPanelImage(FormatAssetPath("Data\\Hud%02dt.bmp", int(i)), panelTextures[i].image))
+        if (LoadTexture(FormatAssetPath("Data\\Hud%02dt.bmp", int(i)).c_str(), TextureStyle::Clamped, panelTextures[i].image))
             return true;
-        if (UploadPanelImage(FormatAssetPath("Data\\Hud%02dm.bmp", int(i)), panelTextures[i].mask))
+        if (LoadTexture(FormatAssetPath("Data\\Hud%02dm.bmp", int(i)).c_str(), TextureStyle::Clamped, panelTextures[i].mask))
             return true;
         CompilePanelList(listBase + i, panelRects[i]);
     }
@@ -152,14 +132,7 @@ bool CHud::Render()
     // Scene x mask + picture. Print left depth testing on; the squares lie
     // nearer than any scene geometry, so they pass it.
     for (uint32_t i = 0; i < panelCount; ++i) {
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
-        glOrtho(0, 800, 600, 0, -1, 1000);
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glLoadIdentity();
-        glTranslated(panelRects[i].x, panelRects[i].y, 0);
+        PushScreenSpace(panelRects[i].x, panelRects[i].y);
 
         glBlendFunc(GL_DST_COLOR, GL_ZERO);
         glBindTexture(GL_TEXTURE_2D, panelTextures[i].mask);
@@ -168,10 +141,7 @@ bool CHud::Render()
         glBindTexture(GL_TEXTURE_2D, panelTextures[i].image);
         glCallList(listBase + i);
 
-        glMatrixMode(GL_PROJECTION);
-        glPopMatrix();
-        glMatrixMode(GL_MODELVIEW);
-        glPopMatrix();
+        PopScreenSpace();
     }
     glEnable(GL_DEPTH_TEST);
     return false;

@@ -1,6 +1,6 @@
 #include "world/Map.h"
 
-#include "gfx/Bitmap.h"
+#include "gfx/Texture.h"
 #include "world/MapFile.h"
 
 #include <GL/gl.h>
@@ -107,17 +107,10 @@ bool CMap::LoadTextures(const std::vector<uint32_t>& textureNumbers)
     glGenTextures(textureCount, textures.data());
     for (uint32_t i = 0; i < textureCount; ++i) {
         std::string path = MapTexturePath(textureNumbers[i]);
-        SDL_Surface* image = LoadBitmap(path.c_str());
-        if (!image) {
-            fprintf(stderr, "Unable to load %s: %s\n", path.c_str(), SDL_GetError());
-            return true;
-        }
         // No parameters: the mesh's texture coordinates rely on the
         // initial GL_REPEAT wrapping.
-        glBindTexture(GL_TEXTURE_2D, textures[i]);
-        glTexImage2D(GL_TEXTURE_2D, 0, 3, image->w, image->h, 0, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->w, image->h, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
-        SDL_FreeSurface(image);
+        if (LoadTexture(path.c_str(), TextureStyle::Mipmapped, textures[i]))
+            return true;
     }
     return false;
 }

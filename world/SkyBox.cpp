@@ -1,7 +1,7 @@
 #include "world/SkyBox.h"
 
 #include "gfx/AssetPath.h"
-#include "gfx/Bitmap.h"
+#include "gfx/Texture.h"
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
@@ -34,19 +34,9 @@ bool CSkyBox::Build(const char* name)
     glGenTextures(6, textures.data());
     for (int i = 0; i < 6; ++i) {
         std::string path = FormatAssetPath("Data\\%s%s.bmp", name, SKY_FACES[i].text);
-        SDL_Surface* image = LoadBitmap(path.c_str());
-        if (!image) {
-            fprintf(stderr, "Unable to load %s: %s\n", path.c_str(), SDL_GetError());
-            return true;
-        }
         // Clamped and without mipmaps: the faces meet without seams.
-        glBindTexture(GL_TEXTURE_2D, textures[i]);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexImage2D(GL_TEXTURE_2D, 0, 3, image->w, image->h, 0, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
-        SDL_FreeSurface(image);
+        if (LoadTexture(path.c_str(), TextureStyle::Clamped, textures[i]))
+            return true;
     }
 
     list = glGenLists(1);

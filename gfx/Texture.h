@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+
+// How a loaded image is sampled.
+enum class TextureStyle {
+    Linear,     // one level, linear filters (glyph sheet)
+    Clamped,    // one level, linear filters, edges clamped (panels, sky faces)
+    Mipmapped,  // the whole mipmap chain, and the initial repeat wrapping (terrain)
+};
+
+// Loads a 24-bit BMP into a texture: `texture` is bound and filled, or,
+// when it is 0, a name is generated once the image has loaded. On failure
+// writes the caller's "Unable to load <path>: <reason>" line after the
+// loader's own and returns true, with no texture created.
+bool LoadTexture(const char* path, TextureStyle style, uint32_t& texture);
