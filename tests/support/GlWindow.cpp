@@ -1,5 +1,7 @@
 #include "tests/support/GlWindow.h"
 
+#include "tools/common/FrameCapture.h"
+
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 
@@ -21,14 +23,7 @@ Rgb ReadPixel(int x, int yFromTop)
 
 Image ReadFrame()
 {
-    Image frame(800, 600);
-    std::vector<unsigned char> raw(800 * 600 * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, raw.data());
-    for (int y = 0; y < 600; ++y)
-        std::copy_n(&raw[size_t(599 - y) * 800 * 3], 800 * 3, frame.At(0, y));
-    return frame;
+    return ReadBackBuffer();
 }
 
 Image GrabScreen()

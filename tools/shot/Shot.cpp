@@ -5,7 +5,7 @@
 // Each STEP is KEYS*FRAMES, KEYS being "none" or key names joined by '+':
 // up, down, left, right, ctrl, a, z, s, x. Example: none*90 down*60 x*9
 #include "game/Game.h"
-#include "tools/common/Image.h"
+#include "tools/common/FrameCapture.h"
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
@@ -90,13 +90,7 @@ int main(int argc, char** argv)
     }
     std::fill(keys.begin(), keys.end(), 0);
     game.DrawFrame();
-    Image frame(800, 600);
-    std::vector<unsigned char> raw(800 * 600 * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, raw.data());
-    for (int y = 0; y < 600; ++y)
-        memcpy(frame.At(0, y), &raw[size_t(599 - y) * 2400], 2400);
+    Image frame = ReadBackBuffer();
     if (!WriteBmp(argv[1], frame)) {
         fprintf(stderr, "terravell-shot: cannot write %s\n", argv[1]);
         return 1;
