@@ -1,13 +1,13 @@
-# The map walkthrough of docs/map-walkthrough.md, run exactly as written
+# The map walkthrough of README.md, run exactly as written
 # from a directory where build/ is the build: generate, info, then the demo
 # on the new world, quit with Escape.
 source "$(dirname "$0")/lib.sh"
 : "${TERRAVELL_BUILD:?}" "${TERRAVELL_SOURCE:?}"
 
-# The first sh block of the walkthrough.
-SNIPPET=$(awk '/^```sh$/ { inside = 1; next } /^```$/ { if (inside) exit } inside' \
-          "$TERRAVELL_SOURCE/docs/map-walkthrough.md")
-[ -n "$SNIPPET" ] || fail "no sh block in docs/map-walkthrough.md"
+# The first sh block under the walkthrough's heading.
+SNIPPET=$(awk '/^## Your own world/ { section = 1 } section && /^```sh$/ { inside = 1; next }
+               /^```$/ { if (inside) exit } inside' "$TERRAVELL_SOURCE/README.md")
+[ -n "$SNIPPET" ] || fail "no sh block in README.md"
 grep -q 'terravell-map generate --seed 7' <<<"$SNIPPET" || fail "the walkthrough no longer generates a world"
 ln -s "$TERRAVELL_BUILD" "$WORK/build"
 
