@@ -21,5 +21,6 @@ shot() {
 }
 # Fall and land, then pull the camera back a little.
 shot screenshot-start 'none*60' 'a*40' 'none*10'
-# Back into the island, turning, then pitch the camera to a chase view.
-shot screenshot 'none*60' 'down*30' 'down+left*20' 'down*40' 'x*10' 'a*60' 'none*40'
+# Turn towards the island, push a little way up the spit, then pitch the
+# camera to a chase view with the summit ahead.
+shot screenshot 'none*60' 'right*40' 'up*40' 'none*40' 'x*11' 'a*20' 'none*10'

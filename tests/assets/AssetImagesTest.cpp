@@ -18,16 +18,6 @@ int ChannelDiff(const uint8_t* a, const uint8_t* b)
     return d;
 }
 
-// Mean colour difference between column (or row) a and b of a picture.
-double LineDiff(const Image& image, bool columns, int a, int b)
-{
-    int n = columns ? image.height : image.width;
-    double sum = 0.0;
-    for (int i = 0; i < n; ++i)
-        sum += columns ? ChannelDiff(image.At(a, i), image.At(b, i)) : ChannelDiff(image.At(i, a), image.At(i, b));
-    return sum / n;
-}
-
 uint64_t Fnv1a(const std::vector<uint8_t>& bytes, uint64_t h = 1469598103934665603ull)
 {
     for (uint8_t b : bytes)
@@ -88,23 +78,137 @@ bool Same(const Vec3& a, const Vec3& b) { return a.x == b.x && a.y == b.y && a.z
 
 } // namespace
 
-TEST(TerrainTextures, EveryRungIsSeamlessAndDeterministic)
+TEST(TerrainTextures, TexelsShowTheTilePointsTheMeshGivesThem)
 {
-    for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t) {
-        Image tex = GenerateTerrainTexture(t, 128);
-        ASSERT_EQ(tex.width, 128);
-        ASSERT_EQ(tex.height, 128);
-        EXPECT_EQ(tex.rgb, GenerateTerrainTexture(t, 128).rgb) << int(t);
-        // Across the wrap the picture changes no more than between two
-        // neighbouring columns (rows) inside it.
-        double inside = 0.0;
-        for (int i = 0; i + 1 < 128; ++i)
-            inside += LineDiff(tex, true, i, i + 1) + LineDiff(tex, false, i, i + 1);
-        inside /= 2.0 * 127.0;
-        EXPECT_LT(LineDiff(tex, true, 127, 0), inside * 1.5 + 1.0) << "texture " << int(t) << " left/right";
-        EXPECT_LT(LineDiff(tex, false, 127, 0), inside * 1.5 + 1.0) << "texture " << int(t) << " top/bottom";
-        // A cut through the middle would be much larger: the check can fail.
-        EXPECT_GT(LineDiff(tex, true, 0, 64) + LineDiff(tex, false, 0, 64), inside);
+    // With 4 cells to a tile, the tile's first cell shows s from -0.5 to
+    // -0.25 and t from 0 at its top edge down to -0.25: texels 32..47 across
+    // and the picture's top 16 rows of 64, upside down.
+    float u, v;
+    TileSpaceOfTexel(32, 0, 64, 4, u, v);
+    EXPECT_NEAR(u, 0.5f / 64.0f, 1e-6f);
+    EXPECT_NEAR(v, 0.5f / 64.0f, 1e-6f);
+    TileSpaceOfTexel(47, 15, 64, 4, u, v);
+    EXPECT_NEAR(u, 15.5f / 64.0f, 1e-6f);
+    EXPECT_NEAR(v, 15.5f / 64.0f, 1e-6f);
+    // The second cell row shows the picture's bottom band, t from 0.25 at
+    // its top down to 0.
+    TileSpaceOfTexel(32, 63, 64, 4, u, v);
+    EXPECT_NEAR(v, 0.5f - 0.5f / 64.0f, 1e-6f);
+    TileSpaceOfTexel(32, 48, 64, 4, u, v);
+    EXPECT_NEAR(v, 0.25f + 0.5f / 64.0f, 1e-6f);
+    // Every texel is the one that shows its own point.
+    for (int n : {4, 8}) {
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                int bx, by;
+                TileSpaceOfTexel(x, y, 64, n, u, v);
+                TexelOfTileSpace(u, v, 64, n, bx, by);
+                ASSERT_EQ(bx, x) << n << ": " << x << ", " << y;
+                ASSERT_EQ(by, y) << n << ": " << x << ", " << y;
+            }
+        }
+    }
+}
+
+TEST(TerrainTextures, TexturesThatCanNeighbourMeetWithoutASeam)
+{
+    // Two tiles whose shared edge has the same corner materials meet: along
+    // that edge their pictures differ no more than two neighbouring texels
+    // inside one picture. Every such pair of the whole set, both ways.
+    const int size = 64, n = 8;
+    std::vector<Image> textures = GenerateTerrainTextures(size, n);
+    ASSERT_EQ(textures.size(), size_t(TERRAIN_TEXTURE_COUNT));
+    EXPECT_EQ(textures[30].rgb, GenerateTerrainTexture(30, size, n).rgb) << "one at a time paints the same";
+    auto at = [&](uint8_t t, float u, float v) {
+        int x, y;
+        TexelOfTileSpace(u, v, size, n, x, y);
+        return textures[t].At(x, y);
+    };
+    const float first = 0.5f / size, last = 1.0f - 0.5f / size, second = 1.5f / size;
+    int pairs = 0, seams = 0;
+    for (uint8_t a = 0; a < TERRAIN_TEXTURE_COUNT; ++a) {
+        uint8_t ca[4];
+        CornersOfTexture(a, ca);
+        for (uint8_t b = 0; b < TERRAIN_TEXTURE_COUNT; ++b) {
+            uint8_t cb[4];
+            CornersOfTexture(b, cb);
+            for (bool right : {true, false}) {
+                // b to the right of a, or below it.
+                bool fits = right ? ca[1] == cb[0] && ca[3] == cb[2] : ca[2] == cb[0] && ca[3] == cb[1];
+                if (!fits)
+                    continue;
+                double across = 0.0, inside = 0.0;
+                for (int i = 0; i < size; ++i) {
+                    float w = (float(i) + 0.5f) / size;
+                    const uint8_t* edgeA = right ? at(a, last, w) : at(a, w, last);
+                    const uint8_t* edgeB = right ? at(b, first, w) : at(b, w, first);
+                    const uint8_t* nextB = right ? at(b, second, w) : at(b, w, second);
+                    across += ChannelDiff(edgeA, edgeB);
+                    inside += ChannelDiff(edgeB, nextB);
+                }
+                ++pairs;
+                if (across > inside * 1.5 + size * 3.0 && ++seams <= 5)
+                    ADD_FAILURE() << "texture " << int(a) << (right ? " left of " : " above ") << int(b) << ": "
+                                  << across / size << " across the edge, " << inside / size << " inside";
+            }
+        }
+    }
+    EXPECT_EQ(seams, 0);
+    EXPECT_GT(pairs, 300);
+
+    // The check can fail: two pictures whose corners differ show their edge.
+    double differ = 0.0;
+    for (int i = 0; i < size; ++i)
+        differ += ChannelDiff(at(MAT_WATER, last, (i + 0.5f) / size), at(MAT_GRASS, first, (i + 0.5f) / size));
+    EXPECT_GT(differ / size, 40.0);
+}
+
+TEST(TerrainTextures, LitWaterLooksLikeTheSkyboxSeaAroundTheMap)
+{
+    // The game lights flat ground to this share of its texture: ambient
+    // 0.5 and 0.2 on the material's 0.2, diffuse on its 0.8 for a sun 45
+    // degrees up. The map's water tiles, so lit, have the colour and about
+    // the grain of the sea around the map, straight down and towards the
+    // horizon alike.
+    const float light = FlatGroundLight(TerrainParams().lightWord);
+    EXPECT_NEAR(light, 0.04f + 0.1f + 0.8f * 0.7057f, 1e-3f);
+    EXPECT_NEAR(FlatGroundLight(0x000000FF), 0.94f, 1e-6f) << "sun overhead";
+
+    struct Stats {
+        double mean[3] = {};
+        double spread = 0.0;  // standard deviation of the green channel
+    };
+    auto measure = [](const std::vector<Rgb>& pixels) {
+        Stats s;
+        for (const Rgb& p : pixels) {
+            s.mean[0] += p.r * 255.0 / pixels.size();
+            s.mean[1] += p.g * 255.0 / pixels.size();
+            s.mean[2] += p.b * 255.0 / pixels.size();
+        }
+        for (const Rgb& p : pixels)
+            s.spread += (p.g * 255.0 - s.mean[1]) * (p.g * 255.0 - s.mean[1]) / pixels.size();
+        s.spread = std::sqrt(s.spread);
+        return s;
+    };
+    auto pixels = [](const Image& image, int x0, int y0, int side, float scale) {
+        std::vector<Rgb> out;
+        for (int y = y0; y < y0 + side; ++y)
+            for (int x = x0; x < x0 + side; ++x)
+                out.push_back(Rgb{image.At(x, y)[0] / 255.0f * scale, image.At(x, y)[1] / 255.0f * scale,
+                                  image.At(x, y)[2] / 255.0f * scale});
+        return out;
+    };
+    Stats water = measure(pixels(GenerateTerrainTexture(MAT_WATER, 256, 8), 0, 0, 256, light));
+    Vec3 sun = ApparentSun(TerrainParams().lightWord);
+    // Straight down, and 10 to 25 degrees below the horizon on a side face.
+    Stats below = measure(pixels(GenerateSkyFace(0, 256, sun), 64, 64, 128, 1.0f));
+    Stats ahead = measure(pixels(GenerateSkyFace(2, 256, sun), 96, 150, 40, 1.0f));
+    for (const Stats* sea : {&below, &ahead}) {
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NEAR(water.mean[k], sea->mean[k], 2.5) << "channel " << k;
+        EXPECT_GT(sea->spread, 1.0) << "the sea has waves";
+        EXPECT_LT(water.spread, sea->spread * 2.0);
+        EXPECT_GT(water.spread, sea->spread * 0.5);
     }
 }
 
@@ -221,10 +325,10 @@ TEST(AssetImages, DefaultPicturesArePinned)
     // An accidental change to the default world's pictures shows here; a
     // deliberate one updates the number. Small sizes: the same code paths.
     uint64_t h = 1469598103934665603ull;
-    for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t)
-        h = Fnv1a(EncodeBmp(GenerateTerrainTexture(t, 64)), h);
+    for (const Image& texture : GenerateTerrainTextures(64, 8))
+        h = Fnv1a(EncodeBmp(texture), h);
     Vec3 sun = ApparentSun(TerrainParams().lightWord);
     for (int f = 0; f < SKY_FACE_COUNT; ++f)
         h = Fnv1a(EncodeBmp(GenerateSkyFace(f, 64, sun)), h);
-    EXPECT_EQ(h, 0x29f6601c3ed4b927ull) << std::hex << h;
+    EXPECT_EQ(h, 0xd22681c12eb71442ull) << std::hex << h;
 }

@@ -1,5 +1,6 @@
 #include "tools/assets/SkyFaces.h"
 
+#include "tools/assets/TerrainTextures.h"
 #include "tools/common/Noise.h"
 #include "world/MapFile.h"
 
@@ -66,23 +67,20 @@ Rgb Sky(const Vec3& dir, const Vec3& sun)
     return Mix(c, cloud, cover * 0.92f);
 }
 
-// The sea around the island: sky-coloured towards the horizon, where it
-// reflects at a grazing angle, deep green-blue below, with a glitter path
-// under the sun.
-Rgb Sea(const Vec3& dir, const Vec3& sun)
+// The sea around the island, as the map's water tiles show it under the
+// game's light, so that the map's edge disappears into it; only at the
+// horizon does it pale into haze. Its ripples match the water tiles' seen
+// from the chase camera's height, and fade where a grazing view would
+// blur them.
+Rgb Sea(const Vec3& dir)
 {
-    const Rgb deep{0.09f, 0.25f, 0.33f};
     const Rgb haze{0.62f, 0.72f, 0.82f};
+    const float eyeHeight = 150.0f, rippleSize = 4.0f;  // world units
     float down = Clamp01(-dir.z);
-    float sx = dir.x / std::max(down, 0.01f), sy = dir.y / std::max(down, 0.01f);
-    float waves = FractalNoise(sx * 6.0f, sy * 6.0f, 911, 4, 0.6f);
-    float reflect = std::pow(1.0f - down, 5.0f);  // grazing views mirror the sky
-    Rgb c = Mix(deep * (1.0f + 0.2f * waves), haze, reflect);
-    Vec3 mirrored(dir.x, dir.y, -dir.z);
-    float toward = std::max(0.0f, Dot(mirrored, sun));
-    c = c + Rgb{1.0f, 0.95f, 0.85f} * (0.25f * std::pow(toward, 30.0f));
-    // Haze over the far water.
-    return Mix(c, haze, SmoothStep(0.12f, 0.0f, down) * 0.6f);
+    float scale = eyeHeight / rippleSize / std::max(down, 0.02f);
+    float ripple = FractalNoise(dir.x * scale, dir.y * scale, 911, 3, 0.55f);
+    Rgb c = OpenSea(ripple * SmoothStep(0.04f, 0.3f, down));
+    return Mix(c, haze, SmoothStep(0.05f, 0.0f, down));
 }
 
 } // namespace
@@ -111,41 +109,40 @@ Rgb SkyColor(const Vec3& dir, const Vec3& sun)
 {
     const float edge = 0.003f;  // about a pixel: soft silhouettes
     float e = dir.z;
-    Rgb c = e > 0.0f ? Sky(dir, sun) : Sea(dir, sun);
+    Rgb c = e > 0.0f ? Sky(dir, sun) : Sea(dir);
     // Nothing on the horizon reaches this far up or down.
-    if (e > 0.2f || e < -0.15f)
+    if (e > 0.2f || e < -0.02f)
         return c;
 
     float azimuth = std::atan2(dir.y, dir.x);
     // How much a slope at this azimuth faces the sun.
     float facing = 0.5f + 0.5f * (std::cos(azimuth) * sun.x + std::sin(azimuth) * sun.y);
 
-    // A far range, pale with haze, rising well above the horizon.
-    float far = Ridge(azimuth, 9, 921, 0.02f, 0.16f);
-    if (e < far + edge && e > -0.08f) {
+    // A far range, pale with haze, rising well above the horizon in places
+    // and sinking below it in others, where the sea meets the sky.
+    float far = Ridge(azimuth, 9, 921, -0.05f, 0.19f);
+    if (e < far + edge && e > -0.005f) {
         float depth = Clamp01((far - e) / 0.1f);
-        Rgb range = Mix(Rgb{0.50f, 0.59f, 0.73f}, Rgb{0.60f, 0.69f, 0.80f}, depth);
+        Rgb range = Mix(Rgb{0.52f, 0.61f, 0.75f}, Rgb{0.64f, 0.72f, 0.83f}, depth);
         range = range * (0.94f + 0.12f * facing);
-        float snow = SmoothStep(0.10f, 0.14f, e) * SmoothStep(0.0f, 0.02f, far - e);
-        range = Mix(range, Rgb{0.80f, 0.85f, 0.92f}, snow * 0.7f);
-        c = Mix(c, range, SmoothStep(far + edge, far - edge, e) * SmoothStep(-0.08f, -0.02f, e));
+        float snow = SmoothStep(0.07f, 0.11f, e) * SmoothStep(0.0f, 0.02f, far - e);
+        range = Mix(range, Rgb{0.82f, 0.87f, 0.94f}, snow * 0.7f);
+        c = Mix(c, range, SmoothStep(far + edge, far - edge, e));
     }
 
-    // Nearer cliffs: flat tops, steep faces, darker and banded.
-    float level = Ridge(azimuth, 6, 922, 0.0f, 4.0f);
-    float tread = std::floor(level);
-    float cliff = -0.03f + 0.03f * (tread + SmoothStep(0.35f, 0.65f, level - tread)) +
-                  0.006f * Around(azimuth, 240, 924, 0.6f);
-    if (e < cliff + edge && e > -0.14f) {
-        float streak = FractalNoise(azimuth * 60.0f, e * 8.0f, 923, 4, 0.5f);
-        float strata = FractalNoise(azimuth * 4.0f, e * 90.0f, 925, 3, 0.5f);
-        Rgb rock = Mix(Rgb{0.36f, 0.31f, 0.29f}, Rgb{0.58f, 0.48f, 0.40f}, Clamp01(0.5f + 0.6f * streak + 0.4f * strata));
-        rock = rock * (0.75f + 0.4f * facing);
-        // Haze thickens towards the foot of the cliffs, where they meet the sea.
-        rock = Mix(rock, Rgb{0.58f, 0.67f, 0.74f}, 0.2f + 0.5f * SmoothStep(0.03f, -0.08f, e));
-        c = Mix(c, rock, SmoothStep(cliff + edge, cliff - edge, e) * SmoothStep(-0.14f, -0.06f, e));
+    // Nearer headlands, low and wooded, with gaps of open sea between.
+    float gaps = 0.6f + 0.4f * Clamp01(0.5f + Around(azimuth, 60, 926, 0.5f));
+    float headland = Ridge(azimuth, 14, 922, -0.05f, 0.09f) * gaps;
+    if (e < headland + edge && e > -0.005f) {
+        float streak = FractalNoise(azimuth * 60.0f, e * 30.0f, 923, 4, 0.5f);
+        Rgb land = Mix(Rgb{0.30f, 0.38f, 0.36f}, Rgb{0.40f, 0.47f, 0.42f}, Clamp01(0.5f + 0.6f * streak));
+        land = land * (0.85f + 0.3f * facing);
+        // Haze thickens towards the water line.
+        land = Mix(land, Rgb{0.60f, 0.69f, 0.78f}, 0.35f + 0.4f * SmoothStep(0.03f, 0.0f, e));
+        c = Mix(c, land, SmoothStep(headland + edge, headland - edge, e));
     }
-    return c;
+    // A thin haze lies on the water line.
+    return Mix(c, Rgb{0.66f, 0.75f, 0.84f}, 0.5f * SmoothStep(0.012f, 0.0f, std::fabs(e)));
 }
 
 Image GenerateSkyFace(int face, int size, const Vec3& sun)

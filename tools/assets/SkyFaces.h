@@ -22,8 +22,8 @@ Vec3 SkyFaceDirection(int face, float s, float t);
 Vec3 ApparentSun(uint32_t lightWord);
 
 // The colour of the surroundings seen along a unit direction: sky, sun and
-// clouds above, a ring of hazy hills and cliffs on the horizon, the sea
-// below.
+// clouds above, a hazy range and nearer headlands on the horizon, and below
+// it the sea as the map's lit water tiles show it.
 // Faces coloured from it meet without seams: pixels on either side of a
 // cube edge look along almost the same direction.
 Rgb SkyColor(const Vec3& dir, const Vec3& sun);

@@ -1,5 +1,6 @@
 #include "tools/assets/TerrainGenerator.h"
 
+#include "tools/assets/TerrainTextures.h"
 #include "tools/assets/TileTexturing.h"
 #include "tools/common/Noise.h"
 
@@ -10,6 +11,9 @@ namespace {
 
 // Share of the height range under water: the ground below it is levelled.
 const float SEA_LEVEL = 0.03f;
+// The sample of the levelled sea floor: a few steps above 0, which reads as
+// no ground.
+const float SEA_SAMPLE = 4.0f;
 // Steepest slopes that loose ground holds, in height steps per cell. The
 // light word can only put the sun towards +y (or overhead), so slopes facing
 // -y are kept gentle to stay out of deep shade, while those facing the sun
@@ -19,7 +23,7 @@ struct Talus {
     float towardPlusY;
     float acrossX;
 };
-const Talus TALUS = {2.6f, 6.0f, 4.0f};
+const Talus TALUS = {4.0f, 7.0f, 5.5f};
 
 // A grid of floats with bilinear reads, the surface the droplets run on.
 struct Field {
@@ -96,6 +100,7 @@ void ShapeLandscape(const TerrainParams& p, Field& f)
     // The spit runs from the start point towards the middle of the island.
     const float spitX = START_X / d, spitY = START_Y / d;
     const float spitEndX = Lerp(spitX, cx, 0.55f), spitEndY = Lerp(spitY, cy, 0.55f);
+    const float summitX = Lerp(spitX, cx, 1.15f), summitY = Lerp(spitY, cy, 1.15f);
     for (int r = 0; r < f.rows; ++r) {
         for (int c = 0; c < f.columns; ++c) {
             float x = float(c) / 128.0f;
@@ -123,6 +128,11 @@ void ShapeLandscape(const TerrainParams& p, Field& f)
             float highland = interior * SmoothStep(16.0f, 56.0f, near) * (0.35f + 0.65f * range);
             float h = land * (0.035f + 0.06f * hills) +
                       highland * (0.14f * hills + 0.75f * std::pow(ridges, 1.3f));
+            // One summit stands over the rest, a little beyond the middle
+            // as seen from the start, its flanks cut by the ridges.
+            float sx = float(c) - summitX, sy = float(r) - summitY;
+            float summit = SmoothStep(0.6f, 0.0f, std::sqrt(sx * sx + sy * sy) / radius);
+            h += 0.55f * summit * summit * (0.75f + 0.25f * ridges);
 
             // Some mid-height ground settles into stepped plateaus.
             float mesa = SmoothStep(0.15f, 0.45f, FractalNoise(x * 2.0f + 3.3f, y * 2.0f + 7.1f, s + 6, 3, 0.5f));
@@ -322,6 +332,96 @@ void KeepBelow(std::vector<uint8_t>& heights, uint32_t columns, uint32_t rows, f
     }
 }
 
+// The tile corner nearest to a drop point becomes land (if it is not
+// already higher ground), so the player lands on the island there.
+void LandAround(std::vector<uint8_t>& corners, const TerrainParams& p, float x, float y)
+{
+    const float tile = float(p.cellSize) * float(p.subdivisions);
+    if (tile <= 0.0f)
+        return;
+    const uint32_t w = p.tilesAcross + 1, h = p.tilesDown + 1;
+    uint32_t cx = std::min(w - 1, uint32_t(std::lround(x / tile)));
+    uint32_t cy = std::min(h - 1, uint32_t(std::lround(y / tile)));
+    uint8_t& c = corners[size_t(cy) * w + cx];
+    c = std::max(c, uint8_t(MAT_GRASS));
+}
+
+// Whether the pictures show water at each vertex: the tiles of water, and
+// the water side of the shore in the tiles it runs through.
+std::vector<uint8_t> WetVertices(const MapFileData& map, const std::vector<uint8_t>& corners)
+{
+    const uint32_t n = map.header.subdivisions, w = map.header.width, h = map.header.height;
+    const uint32_t columns = map.Columns(), rows = map.Rows();
+    std::vector<uint8_t> wet(size_t(columns) * rows, 0);
+    for (uint32_t r = 0; r < rows; ++r) {
+        for (uint32_t c = 0; c < columns; ++c) {
+            uint32_t tx = std::min(c / n, w - 1), ty = std::min(r / n, h - 1);
+            const uint8_t* top = &corners[size_t(ty) * (w + 1) + tx];
+            const uint8_t* bottom = top + (w + 1);
+            if (std::min({top[0], top[1], bottom[0], bottom[1]}) != MAT_WATER)
+                continue;
+            uint8_t pattern = uint8_t((top[0] != MAT_WATER) | (top[1] != MAT_WATER) << 1 |
+                                      (bottom[0] != MAT_WATER) << 2 | (bottom[1] != MAT_WATER) << 3);
+            float u = float(c) / float(n) - float(tx), v = float(r) / float(n) - float(ty);
+            wet[size_t(r) * columns + c] = pattern == 0 || SplitField(pattern, u, v) <= 0.0f;
+        }
+    }
+    return wet;
+}
+
+// Shapes the ground to the shore the textures draw: where they show water
+// it is the flat sea floor, and the land rises out of it as a beach that
+// steepens inland. Land that the map's edge cuts through runs down to the
+// sea there, so it does not end in a wall.
+void FollowShore(MapFileData& map, const std::vector<uint8_t>& corners)
+{
+    const uint32_t columns = map.Columns(), rows = map.Rows();
+    if (map.header.subdivisions == 0 || map.header.width == 0 || map.header.height == 0)
+        return;
+    std::vector<uint8_t> wet = WetVertices(map, corners);
+    // Distance in cells to the water or the map's edge, by two chamfer sweeps.
+    std::vector<float> dist(wet.size());
+    for (uint32_t r = 0; r < rows; ++r)
+        for (uint32_t c = 0; c < columns; ++c) {
+            bool edge = c == 0 || r == 0 || c + 1 == columns || r + 1 == rows;
+            dist[size_t(r) * columns + c] = wet[size_t(r) * columns + c] || edge ? 0.0f : 1e9f;
+        }
+    const float diagonal = std::sqrt(2.0f);
+    auto relax = [&](uint32_t c, uint32_t r, int dc, int dr) {
+        int nc = int(c) + dc, nr = int(r) + dr;
+        if (nc < 0 || nr < 0 || nc >= int(columns) || nr >= int(rows))
+            return;
+        float& here = dist[size_t(r) * columns + c];
+        here = std::min(here, dist[size_t(nr) * columns + nc] + (dc != 0 && dr != 0 ? diagonal : 1.0f));
+    };
+    for (uint32_t r = 0; r < rows; ++r)
+        for (uint32_t c = 0; c < columns; ++c) {
+            relax(c, r, -1, 0);
+            relax(c, r, -1, -1);
+            relax(c, r, 0, -1);
+            relax(c, r, 1, -1);
+        }
+    for (uint32_t r = rows; r-- > 0;)
+        for (uint32_t c = columns; c-- > 0;) {
+            relax(c, r, 1, 0);
+            relax(c, r, 1, 1);
+            relax(c, r, 0, 1);
+            relax(c, r, -1, 1);
+        }
+
+    const float sea = SEA_SAMPLE;
+    for (size_t i = 0; i < wet.size(); ++i) {
+        uint8_t& z = map.heights[i];
+        if (wet[i]) {
+            z = uint8_t(sea);
+            continue;
+        }
+        float d = dist[i];
+        float top = sea + 1.0f + 1.2f * d + 0.35f * d * d;
+        z = uint8_t(std::lround(std::clamp(float(z), sea + 1.0f, std::max(top, sea + 1.0f))));
+    }
+}
+
 } // namespace
 
 std::vector<float> GenerateHeightField(const TerrainParams& p)
@@ -370,7 +470,20 @@ MapFileData GenerateTerrain(const TerrainParams& p)
     map.heights.resize(field.size());
     // The lowest ground stays a few steps above 0, which reads as no ground.
     for (size_t i = 0; i < field.size(); ++i)
-        map.heights[i] = uint8_t(std::lround(4.0f + field[i] * 251.0f));
+        map.heights[i] = uint8_t(std::lround(SEA_SAMPLE + field[i] * (255.0f - SEA_SAMPLE)));
+
+    // The island never touches the map's edge, where the skybox's sea takes
+    // over, except for the spit under the start and reset points.
+    std::vector<uint8_t> corners = ClassifyCorners(map);
+    const uint32_t w = p.tilesAcross + 1, h = p.tilesDown + 1;
+    for (uint32_t cy = 0; cy < h; ++cy)
+        for (uint32_t cx = 0; cx < w; ++cx)
+            if (cx == 0 || cy == 0 || cx + 1 == w || cy + 1 == h)
+                corners[size_t(cy) * w + cx] = MAT_WATER;
+    for (auto [x, y] : {std::pair{START_X, START_Y}, std::pair{RESET_X, RESET_Y}})
+        LandAround(corners, p, x, y);
+    LimitCornerSteps(corners, p.tilesAcross, p.tilesDown);
+    FollowShore(map, corners);
 
     if (p.heightScale > 0 && p.cellSize > 0) {
         // Well below the drop height, so a player resting there has room.
@@ -379,6 +492,6 @@ MapFileData GenerateTerrain(const TerrainParams& p)
         KeepBelow(map.heights, columns, rows, float(p.cellSize), START_X, START_Y, floorSample);
         KeepBelow(map.heights, columns, rows, float(p.cellSize), RESET_X, RESET_Y, floorSample);
     }
-    AssignTileTextures(map);
+    ApplyCornerMaterials(map, corners);
     return map;
 }

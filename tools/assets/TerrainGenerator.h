@@ -6,8 +6,8 @@
 #include <vector>
 
 // What a generated landscape is made from. The defaults are the default
-// world's map1.raw: 1024 units across, peaks about 230 units high, all of it
-// inside the 1000-unit far plane from the middle. The game lights the
+// world's map1.raw: 1024 units across, a summit about 340 units high, all of
+// it inside the 1000-unit far plane from the middle. The game lights the
 // unscaled samples, so a height step of 1.8 units draws the mountains
 // steeper than they are shaded: slopes facing away from the sun stay lit.
 struct TerrainParams {
@@ -29,7 +29,8 @@ constexpr float DROP_HEIGHT = 150.0f;
 
 // Heights in [0, 1] (0 the levelled sea floor), columns x rows, row by row:
 // an island with a spit to the start and reset points, ridged mountains
-// inland, plateaus, slopes no steeper than loose ground holds, and erosion.
+// inland under one summit, plateaus, slopes no steeper than loose ground
+// holds, and erosion.
 std::vector<float> GenerateHeightField(const TerrainParams& params);
 
 // A map with the header these parameters give and nothing else filled in:
@@ -37,6 +38,8 @@ std::vector<float> GenerateHeightField(const TerrainParams& params);
 MapFileData MapForParams(const TerrainParams& params);
 
 // The whole map: heights quantised to 1..255 (0 would read as "no ground"),
-// the ground under the start and reset points kept below the drop height,
-// and a texture chosen for every tile.
+// a material for every tile corner (the island kept off the map's edge but
+// for the spit, the start and reset points on land), the shore shaped to
+// the one the textures draw, the ground under the start and reset points
+// kept below the drop height, and each tile's texture from its corners.
 MapFileData GenerateTerrain(const TerrainParams& params);

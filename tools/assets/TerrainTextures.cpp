@@ -1,145 +1,246 @@
 #include "tools/assets/TerrainTextures.h"
 
-#include "tools/common/Color.h"
+#include "tools/assets/TerrainGenerator.h"
 #include "tools/common/Noise.h"
+#include "world/MapFile.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
-// The mesh restarts the texture's t every grid row (bands that jump by two
-// rows' worth), so anything much larger than a band would show a straight
-// cut there: detail stays small, and large-scale colour change is faint.
+// Every picture is drawn in tile space with noise that repeats once per
+// tile, so two tiles meet seamlessly whatever their pictures: a material
+// looks the same at the same point of every tile, plain or split.
 
-// Seamless fractal noise over a square picture of `size` pixels whose
-// coarsest feature is `cell` pixels (both powers of two).
-float Tiled(int x, int y, int size, int cell, uint32_t seed, int octaves, float gain)
+// Seamless fractal noise over a tile whose coarsest feature is 1/`cells`
+// of the tile (a power of two).
+float TileNoise(float u, float v, int cells, uint32_t seed, int octaves, float gain)
 {
-    float fx = (float(x) + 0.5f) / float(cell);
-    float fy = (float(y) + 0.5f) / float(cell);
-    return FractalNoise(fx, fy, seed, octaves, gain, size / cell);
+    return FractalNoise(u * float(cells), v * float(cells), seed, octaves, gain, cells);
 }
 
-// Per-pixel grain in [-1, 1], seamless because it is per pixel.
-float Grain(int x, int y, uint32_t seed) { return HashUnit(x, y, seed) * 2.0f - 1.0f; }
-
-// Shallow water, a little lighter than the open sea around the island.
-Rgb Water(int x, int y, int size)
+// Per-texel grain in [-1, 1]: a hash of the texel, so it has no seam.
+float Grain(float u, float v, uint32_t seed)
 {
-    Rgb base{0.15f, 0.38f, 0.46f};
-    float swell = Tiled(x, y, size, 16, 701, 3, 0.6f);
-    float ripples = Tiled(x, y, size, 4, 702, 2, 0.6f);
-    Rgb c = base * (1.0f + 0.06f * swell + 0.07f * ripples);
-    return c + Rgb{0.9f, 0.95f, 1.0f} * (0.25f * SmoothStep(0.55f, 0.8f, ripples));
+    const float texels = 256.0f;
+    return HashUnit(int32_t(u * texels), int32_t(v * texels), seed) * 2.0f - 1.0f;
 }
 
-Rgb Sand(int x, int y, int size)
+// How much noise frays the boundary of a split.
+const float FRAY = 0.35f;
+// Where the pictures of a split return to the plain materials.
+const float PLAIN = 0.6f;
+
+// Everything the textures are mixed from, at one point of the tile: the
+// plain materials and the noises that shape the splits. All textures are
+// laid out alike, so a full set paints these once per texel.
+struct Layers {
+    Rgb water, shallows, sand, grass, rock, snow;
+    float fray;     // frays a split's boundary
+    float surf;     // breaks up the line of surf
+    float shore;    // where grass gives way to sand
+    float patches;  // rock through grass, snow on rock
+};
+
+Layers LayersAt(float u, float v)
 {
-    Rgb base{0.82f, 0.73f, 0.54f};
-    float n = Tiled(x, y, size, 16, 101, 4, 0.6f);
-    float ripples = Tiled(x, y, size, 4, 104, 2, 0.5f);
-    Rgb c = base * (1.0f + 0.05f * n + 0.04f * ripples + 0.05f * Grain(x, y, 102));
-    if (HashUnit(x, y, 103) < 0.012f)  // pebbles
-        c = c * 0.8f;
-    return c;
+    Layers l;
+    float ripple = TileNoise(u, v, 16, 701, 3, 0.55f);
+    l.water = OpenSea(ripple) * (1.0f / FlatGroundLight(TerrainParams().lightWord));
+    // Lit from above, sand shows through the shallows as a pale turquoise.
+    l.shallows = Rgb{0.22f, 0.64f, 0.66f} * (1.0f + 0.06f * ripple);
+
+    l.sand = Rgb{0.84f, 0.77f, 0.60f} * (1.0f + 0.05f * TileNoise(u, v, 8, 101, 3, 0.5f) + 0.05f * Grain(u, v, 102));
+
+    float meadow = SmoothStep(-0.4f, 0.6f, TileNoise(u, v, 4, 201, 3, 0.55f));
+    Rgb grass = Mix(Rgb{0.40f, 0.58f, 0.22f}, Rgb{0.48f, 0.59f, 0.25f}, meadow);
+    l.grass = grass * (1.0f + 0.10f * TileNoise(u, v, 32, 202, 2, 0.5f) + 0.07f * Grain(u, v, 203));
+
+    float tone = TileNoise(u, v, 4, 401, 4, 0.6f);
+    Rgb rock = Mix(Rgb{0.47f, 0.45f, 0.42f}, Rgb{0.68f, 0.64f, 0.58f}, Clamp01(0.55f + 0.8f * tone));
+    // Darker seams of weathered stone.
+    rock = rock * (1.0f - 0.12f * SmoothStep(0.15f, 0.55f, TileNoise(u, v, 8, 402, 3, 0.5f)));
+    l.rock = rock * (1.0f + 0.08f * TileNoise(u, v, 32, 405, 2, 0.5f) + 0.07f * Grain(u, v, 404));
+
+    float drift = TileNoise(u, v, 4, 501, 4, 0.6f);
+    Rgb snow = Mix(Rgb{1.0f, 1.0f, 1.0f}, Rgb{0.86f, 0.90f, 0.98f}, Clamp01(0.3f + 0.7f * drift));
+    l.snow = snow * (1.0f + 0.03f * TileNoise(u, v, 32, 504, 2, 0.5f) + 0.02f * Grain(u, v, 502));
+
+    l.fray = TileNoise(u, v, 4, 801, 3, 0.5f);
+    l.surf = TileNoise(u, v, 16, 604, 2, 0.5f);
+    l.shore = TileNoise(u, v, 16, 605, 2, 0.5f);
+    l.patches = TileNoise(u, v, 16, 606, 3, 0.6f);
+    return l;
 }
 
-Rgb WetSand(int x, int y, int size) { return Sand(x, y, size) * Rgb{0.72f, 0.74f, 0.78f}; }
-
-Rgb Grass(int x, int y, int size)
+Rgb Plain(uint8_t material, const Layers& l)
 {
-    Rgb deep{0.30f, 0.47f, 0.18f};
-    Rgb fresh{0.39f, 0.55f, 0.21f};
-    float patch = Clamp01(0.5f + 0.8f * Tiled(x, y, size, 16, 201, 3, 0.7f));
-    Rgb c = Mix(deep, fresh, patch);
-    float blades = Tiled(x, y, size, 2, 202, 2, 0.5f);
-    return c * (1.0f + 0.14f * blades + 0.08f * Grain(x, y, 203));
-}
-
-Rgb Meadow(int x, int y, int size)
-{
-    Rgb dry{0.42f, 0.52f, 0.22f};
-    Rgb dirt{0.50f, 0.43f, 0.30f};
-    float n = Tiled(x, y, size, 8, 301, 3, 0.6f);
-    Rgb c = Mix(dry, dirt, SmoothStep(0.1f, 0.6f, n));
-    float blades = Tiled(x, y, size, 2, 302, 2, 0.5f);
-    c = c * (1.0f + 0.12f * blades + 0.08f * Grain(x, y, 303));
-    if (HashUnit(x, y, 304) < 0.004f)  // flowers
-        c = Rgb{0.90f, 0.86f, 0.55f};
-    return c;
-}
-
-Rgb Rock(int x, int y, int size)
-{
-    Rgb light{0.72f, 0.69f, 0.64f};
-    Rgb dark{0.52f, 0.50f, 0.48f};
-    float tone = Tiled(x, y, size, 16, 401, 4, 0.65f);
-    Rgb c = Mix(dark, light, Clamp01(0.5f + 0.9f * tone));
-    // Cracks: thin dark lines where a noise crosses zero.
-    float fissure = 1.0f - std::fabs(Tiled(x, y, size, 16, 402, 2, 0.5f));
-    float fine = 1.0f - std::fabs(Tiled(x, y, size, 8, 403, 2, 0.5f));
-    c = c * (1.0f - 0.22f * SmoothStep(0.90f, 0.98f, fissure) - 0.15f * SmoothStep(0.92f, 0.99f, fine));
-    float speck = Tiled(x, y, size, 4, 405, 2, 0.5f);
-    return c * (1.0f + 0.08f * speck + 0.07f * Grain(x, y, 404));
-}
-
-Rgb Snow(int x, int y, int size)
-{
-    Rgb white{0.94f, 0.95f, 0.98f};
-    Rgb shade{0.82f, 0.86f, 0.94f};
-    float n = Tiled(x, y, size, 16, 501, 4, 0.6f);
-    Rgb c = Mix(white, shade, Clamp01(0.5f + 0.7f * n));
-    c = c * (1.0f + 0.03f * Tiled(x, y, size, 4, 504, 2, 0.5f) + 0.02f * Grain(x, y, 502));
-    if (HashUnit(x, y, 503) < 0.003f)  // glints
-        c = Rgb{1.0f, 1.0f, 1.0f};
-    return c;
-}
-
-// `under` with about a share `cover` of `top`, mixed unevenly: seen from
-// afar an in-between colour, close up drifts of one in the other.
-Rgb Patchy(Rgb under, Rgb top, int x, int y, int size, uint32_t seed, float cover)
-{
-    float n = Tiled(x, y, size, 8, seed, 3, 0.6f);
-    return Mix(under, top, Clamp01(cover + 0.9f * n));
-}
-
-Rgb Texel(uint8_t texture, int x, int y, int size)
-{
-    switch (texture) {
-    case TEX_WATER:
-        return Water(x, y, size);
-    case TEX_SURF:  // sand seen through shallow water
-        return Mix(WetSand(x, y, size), Water(x, y, size), 0.6f + 0.2f * Tiled(x, y, size, 16, 600, 3, 0.6f));
-    case TEX_SAND:
-        return Sand(x, y, size);
-    case TEX_DUNE_GRASS:
-        return Patchy(Sand(x, y, size), Grass(x, y, size), x, y, size, 601, 0.33f);
-    case TEX_SAND_GRASS:
-        return Patchy(Sand(x, y, size), Grass(x, y, size), x, y, size, 601, 0.67f);
-    case TEX_GRASS:
-        return Grass(x, y, size);
-    case TEX_MEADOW:
-        return Meadow(x, y, size);
-    case TEX_SCREE:
-        return Patchy(Meadow(x, y, size), Rock(x, y, size), x, y, size, 602, 0.5f);
-    case TEX_ROCK:
-        return Rock(x, y, size);
-    case TEX_ROCK_SNOW:
-        return Patchy(Rock(x, y, size), Snow(x, y, size), x, y, size, 603, 0.4f);
+    switch (material) {
+    case MAT_WATER:
+        return l.water;
+    case MAT_GRASS:
+        return l.grass;
+    case MAT_ROCK:
+        return l.rock;
     default:
-        return Snow(x, y, size);
+        return l.snow;
+    }
+}
+
+// The split's field without its fray: +1 at the upper material's corners,
+// -1 at the others, bilinear in between, so that a shore along a diagonal
+// of corners comes out straight.
+float SplitShape(uint8_t pattern, float u, float v)
+{
+    float corner[4];
+    for (int i = 0; i < 4; ++i)
+        corner[i] = (pattern >> i & 1u) ? 1.0f : -1.0f;
+    float phi = Lerp(Lerp(corner[0], corner[1], u), Lerp(corner[2], corner[3], u), v);
+    // Diagonal corners: the upper material joins up across the middle.
+    if (pattern == 9 || pattern == 6)
+        phi += 0.5f * 16.0f * u * (1.0f - u) * v * (1.0f - v);
+    return phi;
+}
+
+// The shore: deep water, shallows, a line of surf, wet and dry sand, then
+// grass; phi is the split's field.
+Rgb Shore(float phi, const Layers& l)
+{
+    if (phi < 0.0f) {
+        Rgb c = Mix(l.shallows, l.water, SmoothStep(0.0f, PLAIN, -phi));
+        float surf = SmoothStep(-0.07f, -0.01f, phi) * (0.6f + 0.4f * l.surf);
+        return Mix(c, Rgb{0.92f, 0.95f, 0.95f}, 0.55f * Clamp01(surf));
+    }
+    Rgb sand = Mix(l.sand * Rgb{0.78f, 0.80f, 0.84f}, l.sand, SmoothStep(0.0f, 0.06f, phi));
+    return Mix(sand, l.grass, SmoothStep(0.12f, 0.4f, phi + 0.12f * l.shore));
+}
+
+// Rock breaking through grass, or snow lying on rock: the upper material
+// comes in patches that close up towards its side.
+Rgb Patches(uint8_t lower, float phi, const Layers& l)
+{
+    float share = SmoothStep(-0.45f, 0.45f, phi + 0.22f * l.patches);
+    return Mix(Plain(lower, l), Plain(uint8_t(lower + 1), l), SmoothStep(0.35f, 0.65f, share));
+}
+
+Rgb Paint(uint8_t texture, float u, float v, const Layers& l)
+{
+    if (texture < MATERIAL_COUNT)
+        return Plain(texture, l);
+    uint8_t split = uint8_t(texture - MATERIAL_COUNT);
+    uint8_t lower = split / SPLIT_PATTERNS;
+    uint8_t pattern = uint8_t(split % SPLIT_PATTERNS + 1);
+    float phi = SplitShape(pattern, u, v) + FRAY * l.fray;
+    if (phi <= -PLAIN)
+        return Plain(lower, l);
+    if (phi >= PLAIN)
+        return Plain(uint8_t(lower + 1), l);
+    return lower == MAT_WATER ? Shore(phi, l) : Patches(lower, phi, l);
+}
+
+void PaintAll(int size, int subdivisions, uint8_t first, uint8_t last, std::vector<Image>& images)
+{
+    images.assign(size_t(last - first) + 1, Image(size, size));
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            float u, v;
+            TileSpaceOfTexel(x, y, size, subdivisions, u, v);
+            Layers l = LayersAt(u, v);
+            for (int t = first; t <= last; ++t)
+                PutPixel(images[size_t(t - first)], x, y, Paint(uint8_t(t), u, v, l));
+        }
     }
 }
 
 } // namespace
 
+uint8_t TextureForCorners(const uint8_t corners[4])
+{
+    uint8_t low = std::min(std::min(corners[0], corners[1]), std::min(corners[2], corners[3]));
+    uint8_t high = std::max(std::max(corners[0], corners[1]), std::max(corners[2], corners[3]));
+    if (low == high)
+        return low;
+    uint8_t pattern = 0;
+    for (int i = 0; i < 4; ++i)
+        if (corners[i] > low)
+            pattern |= uint8_t(1u << i);
+    return uint8_t(MATERIAL_COUNT + low * SPLIT_PATTERNS + pattern - 1);
+}
+
+void CornersOfTexture(uint8_t texture, uint8_t corners[4])
+{
+    if (texture < MATERIAL_COUNT) {
+        std::fill(corners, corners + 4, texture);
+        return;
+    }
+    uint8_t split = uint8_t(texture - MATERIAL_COUNT);
+    uint8_t lower = split / SPLIT_PATTERNS;
+    uint8_t pattern = uint8_t(split % SPLIT_PATTERNS + 1);
+    for (int i = 0; i < 4; ++i)
+        corners[i] = uint8_t(lower + (pattern >> i & 1u));
+}
+
 uint32_t TerrainTextureNumber(uint8_t texture) { return uint32_t(texture) + 1; }
 
-Image GenerateTerrainTexture(uint8_t texture, int size)
+float SplitField(uint8_t pattern, float u, float v)
 {
-    Image image(size, size);
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x)
-            PutPixel(image, x, y, Texel(texture, x, y, size));
-    return image;
+    return SplitShape(pattern, u, v) + FRAY * TileNoise(u, v, 4, 801, 3, 0.5f);
+}
+
+void TileSpaceOfTexel(int x, int y, int size, int subdivisions, float& u, float& v)
+{
+    const float n = float(std::max(subdivisions, 1));
+    float s = (float(x) + 0.5f) / float(size);
+    float t = 1.0f - (float(y) + 0.5f) / float(size);
+    // A cell starting at sub-column sx begins at s = (sx - 2) / n.
+    u = s + 2.0f / n;
+    u -= std::floor(u);
+    // Cell row sy shows the band from t = sy / n at its top down to
+    // (sy - 1) / n at its bottom; the band just below t = 1 is row 0's.
+    float band = std::floor(t * n);
+    float within = t * n - band;
+    float row = std::fmod(band + 1.0f, n);
+    v = (row + 1.0f - within) / n;
+}
+
+void TexelOfTileSpace(float u, float v, int size, int subdivisions, int& x, int& y)
+{
+    const float n = float(std::max(subdivisions, 1));
+    float s = u - 2.0f / n;
+    s -= std::floor(s);
+    float row = std::min(std::floor(v * n), n - 1.0f);
+    float within = row + 1.0f - v * n;
+    float t = (std::fmod(row + n - 1.0f, n) + within) / n;
+    x = std::min(size - 1, int(s * float(size)));
+    y = std::clamp(size - 1 - int(t * float(size)), 0, size - 1);
+}
+
+Rgb OpenSea(float ripple)
+{
+    const Rgb deep{0.075f, 0.24f, 0.34f};
+    return deep * (1.0f + 0.10f * ripple);
+}
+
+float FlatGroundLight(uint32_t lightWord)
+{
+    Vec3 light = LightDirFromWord(lightWord);
+    float length = std::sqrt(light.x * light.x + light.y * light.y + light.z * light.z);
+    float facing = length > 0.0f ? std::max(0.0f, light.z / length) : 0.0f;
+    return std::min(1.0f, 0.2f * 0.2f + 0.5f * 0.2f + 1.0f * 0.8f * facing);
+}
+
+Image GenerateTerrainTexture(uint8_t texture, int size, int subdivisions)
+{
+    std::vector<Image> one;
+    PaintAll(size, subdivisions, texture, texture, one);
+    return one.front();
+}
+
+std::vector<Image> GenerateTerrainTextures(int size, int subdivisions)
+{
+    std::vector<Image> all;
+    PaintAll(size, subdivisions, 0, TERRAIN_TEXTURE_COUNT - 1, all);
+    return all;
 }

@@ -8,21 +8,36 @@
 
 namespace {
 
-// Rung by height alone: water on the levelled sea floor, a beach band, a
-// wide band of grass and meadow, bare rock above it, snow among the rocks
-// on the tops and whole snowfields only on the very highest ground.
-float RungByHeight(float h)
+// Moves every corner towards its neighbours' values (`raise`: up to one
+// below the highest, else down to one above the lowest) until nothing
+// changes. Water never rises.
+void Settle(std::vector<uint8_t>& corners, uint32_t columns, uint32_t rows, bool raise)
 {
-    static const float HEIGHTS[] = {0.0f, 0.012f, 0.04f, 0.065f, 0.09f, 0.13f, 0.30f, 0.42f, 0.52f, 0.62f, 0.78f, 1.0f};
-    static const float RUNGS[] = {0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 5.4f, 6.4f, 7.6f, 8.6f, 9.4f, 10.0f};
-    const int n = int(sizeof HEIGHTS / sizeof HEIGHTS[0]);
-    if (h >= HEIGHTS[n - 1])
-        return RUNGS[n - 1];
-    int i = 0;
-    while (i + 1 < n - 1 && h >= HEIGHTS[i + 1])
-        ++i;
-    float t = Clamp01((h - HEIGHTS[i]) / (HEIGHTS[i + 1] - HEIGHTS[i]));
-    return Lerp(RUNGS[i], RUNGS[i + 1], t);
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (uint32_t r = 0; r < rows; ++r) {
+            for (uint32_t c = 0; c < columns; ++c) {
+                uint8_t& here = corners[size_t(r) * columns + c];
+                if (raise && here == MAT_WATER)
+                    continue;
+                for (int dr = -1; dr <= 1; ++dr) {
+                    for (int dc = -1; dc <= 1; ++dc) {
+                        int nr = int(r) + dr, nc = int(c) + dc;
+                        if (nr < 0 || nc < 0 || nr >= int(rows) || nc >= int(columns))
+                            continue;
+                        uint8_t there = corners[size_t(nr) * columns + nc];
+                        if (raise && there > here + 1) {
+                            here = uint8_t(there - 1);
+                            changed = true;
+                        } else if (!raise && here > there + 1) {
+                            here = uint8_t(there + 1);
+                            changed = true;
+                        }
+                    }
+                }
+            }
+        }
+    }
 }
 
 } // namespace
@@ -38,93 +53,100 @@ HeightSpan SpanOf(const MapFileData& map)
     return span;
 }
 
-TileStats MeasureTile(const MapFileData& map, uint32_t tx, uint32_t ty)
+CornerStats MeasureCorner(const MapFileData& map, uint32_t cx, uint32_t cy, const HeightSpan& span)
 {
-    return MeasureTile(map, tx, ty, SpanOf(map));
-}
-
-TileStats MeasureTile(const MapFileData& map, uint32_t tx, uint32_t ty, const HeightSpan& span)
-{
-    TileStats stats;
-    const uint32_t n = map.header.subdivisions, columns = map.Columns();
+    CornerStats stats;
+    const uint32_t n = map.header.subdivisions, columns = map.Columns(), rows = map.Rows();
     if (n == 0 || map.heights.empty() || map.header.cellSize == 0)
         return stats;
-    const float low = span.low, range = span.range;
-    float rise = float(map.header.heightScale) * 0.01f / float(map.header.cellSize);
+    const float rise = float(map.header.heightScale) * 0.01f / float(map.header.cellSize);
+    // Vertices within half a tile of the corner, clipped to the grid.
+    const uint32_t half = std::max(1u, n / 2);
+    const uint32_t c0 = cx * n > half ? cx * n - half : 0, c1 = std::min(columns - 1, cx * n + half);
+    const uint32_t r0 = cy * n > half ? cy * n - half : 0, r1 = std::min(rows - 1, cy * n + half);
 
     auto at = [&](uint32_t c, uint32_t r) { return float(map.heights[size_t(r) * columns + c]); };
-    float sum = 0.0f, top = 0.0f;
-    for (uint32_t r = ty * n; r <= (ty + 1) * n; ++r) {
-        for (uint32_t c = tx * n; c <= (tx + 1) * n; ++c) {
+    float sum = 0.0f, top = 0.0f, low = 0.0f, count = 0.0f;
+    for (uint32_t r = r0; r <= r1; ++r) {
+        for (uint32_t c = c0; c <= c1; ++c) {
             sum += at(c, r);
             top = std::max(top, at(c, r));
+            low += at(c, r) <= span.low ? 1.0f : 0.0f;
+            count += 1.0f;
         }
     }
-    stats.meanHeight = (sum / float((n + 1) * (n + 1)) - low) / range;
-    stats.maxHeight = (top - low) / range;
+    stats.meanHeight = (sum / count - span.low) / span.range;
+    stats.maxHeight = (top - span.low) / span.range;
+    stats.lowShare = low / count;
 
-    float slopeSum = 0.0f;
-    for (uint32_t r = ty * n; r < (ty + 1) * n; ++r) {
-        for (uint32_t c = tx * n; c < (tx + 1) * n; ++c) {
+    float slopeSum = 0.0f, cells = 0.0f;
+    for (uint32_t r = r0; r < r1; ++r) {
+        for (uint32_t c = c0; c < c1; ++c) {
             float gx = 0.5f * (at(c + 1, r) - at(c, r) + at(c + 1, r + 1) - at(c, r + 1)) * rise;
             float gy = 0.5f * (at(c, r + 1) - at(c, r) + at(c + 1, r + 1) - at(c + 1, r)) * rise;
             float slope = std::sqrt(gx * gx + gy * gy);
             slopeSum += slope;
+            cells += 1.0f;
             stats.maxSlope = std::max(stats.maxSlope, slope);
         }
     }
-    stats.meanSlope = slopeSum / float(n * n);
+    stats.meanSlope = cells > 0.0f ? slopeSum / cells : 0.0f;
     return stats;
 }
 
-uint8_t ChooseTileTexture(const TileStats& stats)
+uint8_t ChooseCornerMaterial(const CornerStats& stats)
 {
-    float rung = RungByHeight(stats.meanHeight);
-    // Steep ground is bare whatever its height: pull it towards rock. Snow
-    // clings to steeper ground than grass does.
-    float onset = Lerp(0.55f, 0.8f, SmoothStep(0.6f, 0.85f, stats.meanHeight));
-    float steep = SmoothStep(onset, onset + 0.7f, 0.7f * stats.meanSlope + 0.3f * stats.maxSlope);
-    rung = Lerp(rung, float(TEX_ROCK), steep);
-    int index = int(std::lround(rung));
-    return uint8_t(std::clamp(index, 0, int(TERRAIN_TEXTURE_COUNT) - 1));
+    if (stats.lowShare >= 0.5f)
+        return MAT_WATER;
+    float steep = 0.6f * stats.meanSlope + 0.4f * stats.maxSlope;
+    // Snow caps the highest ground, clinging to steeper slopes the higher
+    // it lies.
+    float snowLine = 0.5f * (stats.meanHeight + stats.maxHeight);
+    if (snowLine > 0.6f && steep < Lerp(1.2f, 2.4f, SmoothStep(0.6f, 0.85f, snowLine)))
+        return MAT_SNOW;
+    if (steep > 1.1f || stats.meanHeight > 0.5f)
+        return MAT_ROCK;
+    return MAT_GRASS;
 }
 
-std::vector<uint8_t> SoftenTileEdges(const std::vector<uint8_t>& tiles, uint32_t width, uint32_t height)
+std::vector<uint8_t> ClassifyCorners(const MapFileData& map)
 {
-    std::vector<uint8_t> out = tiles;
-    for (uint32_t ty = 0; ty < height; ++ty) {
-        for (uint32_t tx = 0; tx < width; ++tx) {
-            uint8_t& t = out[size_t(ty) * width + tx];
-            if (t < TEX_SAND)
-                continue;
-            auto lift = [&](uint32_t x, uint32_t y) {
-                uint8_t n = tiles[size_t(y) * width + x];
-                if (n >= TEX_ROCK && t + 1 < n)
-                    t = uint8_t(n - 1);
-            };
-            if (tx > 0)
-                lift(tx - 1, ty);
-            if (tx + 1 < width)
-                lift(tx + 1, ty);
-            if (ty > 0)
-                lift(tx, ty - 1);
-            if (ty + 1 < height)
-                lift(tx, ty + 1);
-        }
-    }
-    return out;
+    const uint32_t w = map.header.width + 1, h = map.header.height + 1;
+    std::vector<uint8_t> corners(size_t(w) * h, MAT_GRASS);
+    const HeightSpan span = SpanOf(map);
+    for (uint32_t cy = 0; cy < h; ++cy)
+        for (uint32_t cx = 0; cx < w; ++cx)
+            corners[size_t(cy) * w + cx] = ChooseCornerMaterial(MeasureCorner(map, cx, cy, span));
+    return corners;
 }
 
-void AssignTileTextures(MapFileData& map)
+void LimitCornerSteps(std::vector<uint8_t>& corners, uint32_t width, uint32_t height)
+{
+    Settle(corners, width + 1, height + 1, true);
+    Settle(corners, width + 1, height + 1, false);
+}
+
+void ApplyCornerMaterials(MapFileData& map, const std::vector<uint8_t>& corners)
 {
     map.textureNumbers.clear();
     for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t)
         map.textureNumbers.push_back(TerrainTextureNumber(t));
     map.header.textureCount = uint16_t(map.textureNumbers.size());
-    map.tileMap.assign(size_t(map.header.width) * map.header.height, 0);
-    const HeightSpan span = SpanOf(map);
-    for (uint32_t ty = 0; ty < map.header.height; ++ty)
-        for (uint32_t tx = 0; tx < map.header.width; ++tx)
-            map.tileMap[size_t(ty) * map.header.width + tx] = ChooseTileTexture(MeasureTile(map, tx, ty, span));
-    map.tileMap = SoftenTileEdges(map.tileMap, map.header.width, map.header.height);
+    const uint32_t w = map.header.width, h = map.header.height;
+    map.tileMap.assign(size_t(w) * h, 0);
+    for (uint32_t ty = 0; ty < h; ++ty) {
+        for (uint32_t tx = 0; tx < w; ++tx) {
+            const uint8_t* top = &corners[size_t(ty) * (w + 1) + tx];
+            const uint8_t* bottom = top + (w + 1);
+            const uint8_t quad[4] = {top[0], top[1], bottom[0], bottom[1]};
+            map.tileMap[size_t(ty) * w + tx] = TextureForCorners(quad);
+        }
+    }
+}
+
+void AssignTileTextures(MapFileData& map)
+{
+    std::vector<uint8_t> corners = ClassifyCorners(map);
+    LimitCornerSteps(corners, map.header.width, map.header.height);
+    ApplyCornerMaterials(map, corners);
 }

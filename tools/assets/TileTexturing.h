@@ -5,38 +5,47 @@
 #include <cstdint>
 #include <vector>
 
-// What the texture of a tile is chosen from.
-struct TileStats {
+// What the material of a tile corner is chosen from: the ground within half
+// a tile of it.
+struct CornerStats {
     float meanHeight = 0.0f;  // 0 = lowest sample of the map, 1 = highest
     float maxHeight = 0.0f;
     float meanSlope = 0.0f;   // rise over run in world units, averaged over the cells
     float maxSlope = 0.0f;
+    float lowShare = 0.0f;    // share of the samples at the map's lowest level
 };
 
 // The lowest sample of a map and the span up to its highest (at least 1),
-// against which tile heights are measured.
+// against which heights are measured.
 struct HeightSpan {
     float low = 0.0f;
     float range = 1.0f;
 };
 HeightSpan SpanOf(const MapFileData& map);
 
-// Measures tile (tx, ty) of a map whose heights are filled in; the span is
-// the whole map's, found once by the caller.
-TileStats MeasureTile(const MapFileData& map, uint32_t tx, uint32_t ty, const HeightSpan& span);
-TileStats MeasureTile(const MapFileData& map, uint32_t tx, uint32_t ty);
+// Measures the ground around tile corner (cx, cy), that is vertex
+// (cx * subdivisions, cy * subdivisions), of a map whose heights are filled
+// in; the span is the whole map's, found once by the caller.
+CornerStats MeasureCorner(const MapFileData& map, uint32_t cx, uint32_t cy, const HeightSpan& span);
 
-// The terrain texture (an index into the ladder of TerrainTextures.h) for a
-// tile: sand low down, grass and meadow above, snow on high flat ground,
-// rock wherever it is steep. Neighbouring tiles of similar ground get
-// neighbouring rungs, whose textures blend into each other.
-uint8_t ChooseTileTexture(const TileStats& stats);
+// Water on the levelled lowest ground, grass up to the high slopes, rock
+// where it is steep or high, snow on the highest ground that is not too
+// steep to hold it.
+uint8_t ChooseCornerMaterial(const CornerStats& stats);
 
-// Ground next to rock becomes scree, next to snowy rock bare rock, and so
-// on: a ring one rung down around every rocky tile, so that cliffs meet the
-// grass through their own debris rather than with a hard edge. Water stays.
-std::vector<uint8_t> SoftenTileEdges(const std::vector<uint8_t>& tiles, uint32_t width, uint32_t height);
+// A material for each of the (width + 1) x (height + 1) tile corners, row
+// by row.
+std::vector<uint8_t> ClassifyCorners(const MapFileData& map);
 
-// Fills the texture table with the whole ladder and the tile map with a
-// choice for every tile, edges softened.
+// Makes neighbouring corners (those sharing a tile) differ by at most one
+// material, as the split textures need: rock spreads around snow and grass
+// around rock, except towards the water, where the higher ground gives way.
+void LimitCornerSteps(std::vector<uint8_t>& corners, uint32_t width, uint32_t height);
+
+// Fills the texture table with every texture and the tile map with the
+// texture of each tile's corners.
+void ApplyCornerMaterials(MapFileData& map, const std::vector<uint8_t>& corners);
+
+// Classifies, limits and applies: textures for a map whose heights come
+// from elsewhere.
 void AssignTileTextures(MapFileData& map);

@@ -40,10 +40,11 @@ bool WriteWorld(const std::string& outDir)
         fprintf(stderr, "terravell-assets: cannot write %s\n", mapPath.c_str());
         return true;
     }
+    std::vector<Image> textures = GenerateTerrainTextures(TERRAIN_TEXTURE_SIZE, params.subdivisions);
     for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t) {
         char name[32];
         snprintf(name, sizeof name, "/Tex%04u.bmp", unsigned(TerrainTextureNumber(t)));
-        if (Write(outDir + name, GenerateTerrainTexture(t, TERRAIN_TEXTURE_SIZE)))
+        if (Write(outDir + name, textures[t]))
             return true;
     }
     Vec3 sun = ApparentSun(params.lightWord);

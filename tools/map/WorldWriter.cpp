@@ -28,7 +28,7 @@ bool WriteTextures(const fs::path& dir, const MapFileData& map, std::string& err
         if (!named)
             continue;
         fs::path path = dir / TextureFileName(number);
-        if (!WriteBmp(path.string(), GenerateTerrainTexture(t, TERRAIN_TEXTURE_SIZE))) {
+        if (!WriteBmp(path.string(), GenerateTerrainTexture(t, TERRAIN_TEXTURE_SIZE, map.header.subdivisions))) {
             error = "cannot write " + path.string();
             return true;
         }
