@@ -39,6 +39,18 @@ MapHeader ParseHeader(const uint8_t* data)
     return h;
 }
 
+} // namespace
+
+bool ParseMapHeader(const uint8_t* data, size_t size, MapHeader& out)
+{
+    if (size < MAP_HEADER_BYTES)
+        return false;
+    out = ParseHeader(data);
+    return true;
+}
+
+namespace {
+
 // Sizes a header implies, in 64 bits; `bounded` is false when the grid is
 // beyond MAP_MAX_VERTICES, and then tiles and vertices are not to be used.
 struct MapSizes {

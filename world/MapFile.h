@@ -41,6 +41,10 @@ constexpr uint64_t MAP_MAX_VERTICES = uint64_t(1) << 24;
 // found (empty for a valid file); `out` is filled only when there is none.
 std::vector<std::string> ValidateMapFile(const uint8_t* data, size_t size, MapFileData* out);
 
+// The header fields of a file at least 32 bytes long, as they stand, valid
+// or not (for reports on broken files); false for a shorter one.
+bool ParseMapHeader(const uint8_t* data, size_t size, MapHeader& out);
+
 // Reads a map file from disk; false with `fault` set when it cannot be
 // opened or is not valid. Reads only the header, the texture table, the
 // tile map and the height samples, never the rest.

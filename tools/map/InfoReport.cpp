@@ -195,8 +195,14 @@ InfoReport BuildInfoReport(const std::string& path)
 
     std::string& text = report.text;
     Line(text, "%s: %llu bytes, %s", path.c_str(), (unsigned long long)size, report.valid ? "valid" : "not valid");
-    if (report.valid)
+    MapHeader header;
+    if (report.valid) {
         DescribeMap(text, file, fs::path(path).parent_path());
+    } else if (ParseMapHeader(bytes.data(), bytes.size(), header)) {
+        // What the broken file claims, to see where it goes wrong.
+        DescribeHeader(text, header);
+        DescribeLight(text, header.lightWord);
+    }
     Line(text, "faults");
     if (report.faults.empty())
         Line(text, "  none");
