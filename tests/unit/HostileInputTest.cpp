@@ -68,19 +68,20 @@ TEST(HostileInput, SizeProductsThatWrapAreTooLarge)
     const struct {
         uint32_t width, height;
         uint16_t subdivisions;
+        const char* vertices;
     } cases[] = {
-        {2048, 2048, 64},                // 131073^2 vertices wraps 32 bits to a small count
-        {65536, 1, 65535},               // columns alone overflow 32 bits
-        {0xFFFFFFFFu, 0xFFFFFFFFu, 65535},  // the 64-bit product would wrap too
-        {4096, 4096, 1},                 // just over 2^24 vertices
+        {2048, 2048, 64, "131073 x 131073"},         // the product wraps 32 bits to a small count
+        {65537, 65537, 65535, "4294967296 x 4294967296"},  // each side wraps 32 bits to 0
+        {0xFFFFFFFFu, 0xFFFFFFFFu, 65535, "281470681677826 x 281470681677826"},  // 64 bits wrap too
+        {4096, 4096, 1, "4097 x 4097"},              // just over 2^24 vertices
     };
     for (const auto& c : cases) {
         MapFileData map = Sized(c.width, c.height, c.subdivisions);
         std::vector<uint8_t> bytes = EncodeMapFile(map);
         bytes.resize(bytes.size() + 64, 0);
         std::vector<std::string> faults = ValidateMapFile(bytes.data(), bytes.size(), nullptr);
-        ASSERT_FALSE(faults.empty()) << c.width << "x" << c.height << "x" << c.subdivisions;
-        EXPECT_NE(faults.front().find("map is too large"), std::string::npos) << faults.front();
+        ASSERT_FALSE(faults.empty()) << c.vertices;
+        EXPECT_EQ(faults.front(), std::string("map is too large: ") + c.vertices + " vertices (at most 16777216 in all)");
     }
     // The largest accepted grid: 4096 x 4096 vertices is exactly 2^24.
     MapFileData edge = Sized(4095, 4095, 1);
