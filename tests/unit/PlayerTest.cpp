@@ -107,7 +107,7 @@ TEST(Player, APushCoastsToAStop)
     EXPECT_EQ(p.velocity.y, 0.0f);
     EXPECT_FALSE(p.flags & FLAG_MOVING);
 
-    // Pushing in every frame approaches 3 units per frame.
+    // Pushing in every frame adds up, approaching 3 units per frame.
     for (int frame = 0; frame < 200; ++frame) {
         p.Update();
         p.Accelerate(-0.3f, 0, 0);
