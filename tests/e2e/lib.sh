@@ -38,4 +38,7 @@ wait_exit() {
     fail "the game did not end within $limit s"
 }
 
+# Holds Escape long enough for the game to see it held.
+press_escape() { xdotool keydown Escape; sleep 0.3; xdotool keyup Escape; }
+
 screenshot() { xwd -silent -id "$WID" | convert xwd:- "$1"; }

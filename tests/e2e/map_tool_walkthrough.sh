@@ -20,9 +20,7 @@ setsid bash -e -c "$SNIPPET" >"$WORK/stdout" 2>"$WORK/stderr" &
 GAME_PID=$!
 find_window
 sleep 3
-xdotool keydown Escape
-sleep 0.3
-xdotool keyup Escape
+press_escape
 wait_exit 30
 [ "$STATUS" -eq 0 ] || fail "status $STATUS from the walkthrough, wanted 0"
 [ ! -s "$WORK/stderr" ] || fail "the walkthrough wrote to stderr"

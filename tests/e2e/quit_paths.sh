@@ -5,9 +5,7 @@ with_assets
 start_game
 find_window
 sleep 1
-xdotool keydown Escape
-sleep 0.3
-xdotool keyup Escape
+press_escape
 wait_exit 20
 [ "$STATUS" -eq 0 ] || fail "status $STATUS after Escape, wanted 0"
 [ ! -s "$WORK/stderr" ] || fail "the game wrote to stderr after Escape"

@@ -252,7 +252,7 @@ TEST(MapToolRun, InfoAndTheGameAgreeOnHostileFiles)
         {"ground at height 0", with([](MapFileData& m) { m.heights[7] = 0; }), {}, "height 0 reads as no ground"},
         {"empty", {}, {"map file is shorter than its 32-byte header"}, ""},
         {"no subdivisions, no width", with([](MapFileData& m) { m.header.subdivisions = 0, m.header.width = 0; }),
-         {"subdivisions is 0", "width is 0"}, ""},
+         {"subdivisions is 0", "width is 0"}, "  width          0 tiles\n"},  // a broken file's header is shown
         {"no textures", with([](MapFileData& m) { m.textureNumbers.clear(); }),
          {"texture count is 0", "tile 0 uses texture 0 of a table of 0"}, ""},
         {"cut in the texture table", cutInTable,
