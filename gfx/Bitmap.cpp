@@ -1,5 +1,7 @@
 #include "gfx/Bitmap.h"
 
+#include "gfx/LittleEndian.h"
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -7,9 +9,6 @@
 #include <utility>
 
 namespace {
-
-uint32_t ReadU32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
-uint16_t ReadU16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 
 SDL_Surface* Refuse(const char* path, SDL_Surface* surface)
 {

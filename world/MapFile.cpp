@@ -1,6 +1,7 @@
 #include "world/MapFile.h"
 
 #include "gfx/AssetPath.h"
+#include "gfx/LittleEndian.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,20 +9,6 @@
 #include <cstring>
 
 namespace {
-
-uint32_t ReadU32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
-uint16_t ReadU16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(uint8_t(v >> (8 * i)));
-}
-void PutU16(std::vector<uint8_t>& out, uint16_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
 
 MapHeader ParseHeader(const uint8_t* data)
 {
@@ -199,18 +186,18 @@ std::vector<uint8_t> EncodeMapFile(const MapFileData& map)
     uint32_t tableEnd = MAP_HEADER_BYTES + 4 * uint32_t(map.textureNumbers.size());
     uint32_t tileMapOffset = h.tileMapOffset > tableEnd ? h.tileMapOffset : tableEnd;
     std::vector<uint8_t> out;
-    PutU32(out, tileMapOffset);
-    PutU32(out, h.width);
-    PutU32(out, h.height);
-    PutU32(out, h.extraWord);
-    PutU16(out, h.subdivisions);
-    PutU16(out, uint16_t(map.textureNumbers.size()));
-    PutU16(out, h.cellSize);
-    PutU16(out, h.heightScale);
-    PutU32(out, h.spareWord);
-    PutU32(out, h.lightWord);
+    AppendLE(out, tileMapOffset, 4);
+    AppendLE(out, h.width, 4);
+    AppendLE(out, h.height, 4);
+    AppendLE(out, h.extraWord, 4);
+    AppendLE(out, h.subdivisions, 2);
+    AppendLE(out, uint16_t(map.textureNumbers.size()), 2);
+    AppendLE(out, h.cellSize, 2);
+    AppendLE(out, h.heightScale, 2);
+    AppendLE(out, h.spareWord, 4);
+    AppendLE(out, h.lightWord, 4);
     for (uint32_t number : map.textureNumbers)
-        PutU32(out, number);
+        AppendLE(out, number, 4);
     out.resize(tileMapOffset, 0);
     out.insert(out.end(), map.tileMap.begin(), map.tileMap.end());
     out.insert(out.end(), map.heights.begin(), map.heights.end());

@@ -1,16 +1,8 @@
 #include "tools/common/Image.h"
 
+#include "gfx/LittleEndian.h"
+
 #include <cstdio>
-
-namespace {
-
-void PutLE(std::vector<uint8_t>& out, uint32_t v, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(uint8_t(v >> (8 * i)));
-}
-
-} // namespace
 
 std::vector<uint8_t> EncodeBmp(const Image& image)
 {
@@ -20,20 +12,20 @@ std::vector<uint8_t> EncodeBmp(const Image& image)
     out.reserve(54 + pixelBytes);
     out.push_back('B');
     out.push_back('M');
-    PutLE(out, 54 + pixelBytes, 4);  // file size
-    PutLE(out, 0, 4);                // reserved
-    PutLE(out, 54, 4);               // pixel data offset
-    PutLE(out, 40, 4);               // info header size
-    PutLE(out, uint32_t(image.width), 4);
-    PutLE(out, uint32_t(image.height), 4);
-    PutLE(out, 1, 2);                // planes
-    PutLE(out, 24, 2);               // bits per pixel
-    PutLE(out, 0, 4);                // no compression
-    PutLE(out, pixelBytes, 4);
-    PutLE(out, 2835, 4);             // 72 dpi
-    PutLE(out, 2835, 4);
-    PutLE(out, 0, 4);
-    PutLE(out, 0, 4);
+    AppendLE(out, 54 + pixelBytes, 4);  // file size
+    AppendLE(out, 0, 4);                // reserved
+    AppendLE(out, 54, 4);               // pixel data offset
+    AppendLE(out, 40, 4);               // info header size
+    AppendLE(out, uint32_t(image.width), 4);
+    AppendLE(out, uint32_t(image.height), 4);
+    AppendLE(out, 1, 2);                // planes
+    AppendLE(out, 24, 2);               // bits per pixel
+    AppendLE(out, 0, 4);                // no compression
+    AppendLE(out, pixelBytes, 4);
+    AppendLE(out, 2835, 4);             // 72 dpi
+    AppendLE(out, 2835, 4);
+    AppendLE(out, 0, 4);
+    AppendLE(out, 0, 4);
     for (int y = image.height - 1; y >= 0; --y) {
         for (int x = 0; x < image.width; ++x) {
             const uint8_t* p = image.At(x, y);
