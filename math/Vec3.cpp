@@ -33,9 +33,11 @@ void FoldUnit(float& v)
     v = static_cast<float>(d);
 }
 
+float Length(const Vec3& v) { return std::sqrt(Dot(v, v)); }
+
 bool Normalize(Vec3& v)
 {
-    float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    float length = Length(v);
     if (length == 0.0f)
         return false;
     float r = 1.0f / length;

@@ -15,7 +15,21 @@ struct Vec3 {
     // Adds the delta, then by mode: 1 nothing more, 2 normalise the sum,
     // 4 fold x and y, 8 fold x, y and z. Codes are not bit flags.
     void Update(float dx, float dy, float dz, int16_t mode);
+
+    Vec3 operator+(const Vec3& o) const { return Vec3(x + o.x, y + o.y, z + o.z); }
+    Vec3 operator-(const Vec3& o) const { return Vec3(x - o.x, y - o.y, z - o.z); }
+    Vec3 operator*(float k) const { return Vec3(x * k, y * k, z * k); }
+    Vec3 operator/(float k) const { return Vec3(x / k, y / k, z / k); }
+    Vec3& operator+=(const Vec3& o) { return *this = *this + o; }
 };
+
+inline float Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+// Right-handed: Cross((1,0,0), (0,1,0)) is (0,0,1).
+inline Vec3 Cross(const Vec3& a, const Vec3& b)
+{
+    return Vec3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+}
+float Length(const Vec3& v);
 
 enum : int16_t {
     VEC3_ADD = 1,

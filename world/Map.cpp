@@ -156,13 +156,11 @@ bool CMap::CellNormal(int32_t a, Vec3& acc) const
     auto corner = [this](size_t i) { return Vec3(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]); };
     size_t i = size_t(a);
     Vec3 p0 = corner(i), p1 = corner(i + 1), p2 = corner(i + columns), p3 = corner(i + columns + 1);
-    Vec3 d1(p3.x - p0.x, p3.y - p0.y, p3.z - p0.z);  // first corner to the opposite one
-    Vec3 d2(p1.x - p2.x, p1.y - p2.y, p1.z - p2.z);  // next row's corner to the next column's
-    Vec3 n(d2.y * d1.z - d2.z * d1.y, d2.z * d1.x - d2.x * d1.z, d2.x * d1.y - d2.y * d1.x);
+    Vec3 d1 = p3 - p0;  // first corner to the opposite one
+    Vec3 d2 = p1 - p2;  // next row's corner to the next column's
+    Vec3 n = Cross(d2, d1);
     Normalize(n);
-    acc.x += n.x;
-    acc.y += n.y;
-    acc.z += n.z;
+    acc += n;
     return true;
 }
 
@@ -178,14 +176,14 @@ bool CMap::VertexNormal(int32_t v)
         if (cell >= 0 && CellNormal(int32_t(cell), acc))
             ++m;
     if (m > 0) {
-        float r = 1.0f / float(m);
-        acc = Vec3(acc.x * r, acc.y * r, acc.z * r);
+        acc = acc * (1.0f / float(m));
         Normalize(acc);
     }
     float* out = &normals[3 * size_t(v)];
     out[0] = acc.x;
     out[1] = acc.y;
     out[2] = acc.z;
+    glNormal3f(acc.x, acc.y, acc.z);
     return false;
 }
 
@@ -208,10 +206,7 @@ void CMap::ComputeNormals()
             Vec3 acc;
             int m = 0;
             auto add = [&](uint32_t c, uint32_t r) {
-                const Vec3& n = cellNormals[size_t(r) * cellColumns + c];
-                acc.x += n.x;
-                acc.y += n.y;
-                acc.z += n.z;
+                acc += cellNormals[size_t(r) * cellColumns + c];
                 ++m;
             };
             if (col > 0 && row > 0)
@@ -222,8 +217,7 @@ void CMap::ComputeNormals()
                 add(col - 1, row);
             if (col < cellColumns && row < cellRows)
                 add(col, row);
-            float r = 1.0f / float(m);
-            acc = Vec3(acc.x * r, acc.y * r, acc.z * r);
+            acc = acc * (1.0f / float(m));
             Normalize(acc);
             float* out = &normals[3 * (size_t(row) * columns + col)];
             out[0] = acc.x;

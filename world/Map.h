@@ -61,7 +61,8 @@ public:
     // Adds the unit normal of cell a to acc when the cell is on the grid;
     // true when it counted.
     bool CellNormal(int32_t a, Vec3& acc) const;
-    // The mean normal of the cells around vertex v, stored in normals[v].
+    // The mean normal of the cells around vertex v: stored in normals[v] and
+    // issued with glNormal3f.
     bool VertexNormal(int32_t v);
     // Every vertex's normal, computed once; equal, bit for bit, to what
     // VertexNormal gives vertex by vertex. LoadGrid calls it.
