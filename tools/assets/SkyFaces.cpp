@@ -23,7 +23,6 @@ const float CORNERS[SKY_FACE_COUNT][4][3] = {
 
 const float PI = 3.14159265f;
 
-
 // Fractal noise around the horizon, `period` lattice cells to a full turn
 // so that it closes on itself behind the viewer.
 float Around(float azimuth, int period, uint32_t seed, float gain)
