@@ -22,28 +22,41 @@ SDL_Surface* Refuse(const char* path, SDL_Surface* surface)
 
 std::string CheckBmpHeader(const uint8_t* h, size_t headerSize, uint64_t fileSize)
 {
-    if (headerSize < BMP_HEADER_BYTES)
+    if (headerSize < BMP_CORE_HEADER_BYTES)
         return "file too short for a BMP header";
     if (h[0] != 'B' || h[1] != 'M')
         return "not a BMP file (no BM signature)";
     uint32_t pixelOffset = ReadU32(h + 10);
     uint32_t infoSize = ReadU32(h + 14);
-    int64_t width = int32_t(ReadU32(h + 18));
-    int64_t height = int32_t(ReadU32(h + 22));
-    uint16_t bits = ReadU16(h + 28);
-    uint32_t compression = ReadU32(h + 30);
-    if (infoSize < 40)
+    int64_t width, height;
+    uint16_t bits;
+    uint32_t compression = 0;
+    if (infoSize == 12) {
+        // The old core header: unsigned 16-bit sizes, rows always bottom-up,
+        // never compressed.
+        width = ReadU16(h + 18);
+        height = ReadU16(h + 20);
+        bits = ReadU16(h + 24);
+    } else if (infoSize >= 40) {
+        if (headerSize < BMP_HEADER_BYTES)
+            return "file too short for a BMP header";
+        width = int32_t(ReadU32(h + 18));
+        height = int32_t(ReadU32(h + 22));
+        bits = ReadU16(h + 28);
+        compression = ReadU32(h + 30);
+    } else {
         return "unsupported BMP info header of " + std::to_string(infoSize) + " bytes";
+    }
     if (bits != 24)
         return "expected a 24-bit uncompressed BMP, found " + std::to_string(bits) +
                " bits per pixel \xE2\x80\x94 convert it, e.g. with ImageMagick";
     if (compression != 0)
         return "expected a 24-bit uncompressed BMP, found compression " + std::to_string(compression);
+    std::string size = "BMP size " + std::to_string(width) + "x" + std::to_string(height);
     if (height < 0)
         height = -height;  // top-down rows; int64 so that -2^31 cannot overflow
     if (width < 1 || width > BMP_MAX_SIDE || height < 1 || height > BMP_MAX_SIDE)
-        return "BMP size " + std::to_string(int32_t(ReadU32(h + 18))) + "x" +
-               std::to_string(int32_t(ReadU32(h + 22))) + " is outside 1 to 8192";
+        return size + " is outside 1 to 8192";
     uint64_t rowBytes = (uint64_t(width) * 3 + 3) & ~uint64_t(3);
     if (uint64_t(pixelOffset) + rowBytes * uint64_t(height) > fileSize)
         return "BMP pixel data runs past the end of the file";

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <string>
 
-// Bytes of a BMP file's headers that CheckBmpHeader looks at.
+// Bytes of a BMP file's headers that CheckBmpHeader looks at: the file
+// header and the usual 40-byte info header, or the 12-byte core header.
 constexpr size_t BMP_HEADER_BYTES = 54;
+constexpr size_t BMP_CORE_HEADER_BYTES = 26;
 constexpr int BMP_MAX_SIDE = 8192;
 
 // Vets the start of a BMP file before any decoder sees it: only
