@@ -1,27 +1,24 @@
+// Guards the font through its pixels: the glyph's cell and square, the 10-pixel advance, the bottom rows, the state Print leaves, an unbuilt font's destructor, and the loading frame.
 #include "tests/support/GlWindow.h"
 #include "tests/support/TempDir.h"
+#include "gfx/Bitmap.h"
 
 #include <GL/gl.h>
 
 namespace {
 
-// Bounding box of the pixels brighter than a threshold, within a region.
+// Bounding box of the pixels brighter than 60 within a region.
 struct Box {
     int left = 9999, top = 9999, right = -1, bottom = -1;
-    bool Empty() const { return right < 0; }
 };
 
-Box LitBox(const Image& frame, int x0, int y0, int x1, int y1)
+Box LitBox(const Image& frame, int y0 = 0, int y1 = 600)
 {
     Box box;
     for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x)
-            if (frame.At(x, y)[0] > 60) {
-                box.left = std::min(box.left, x);
-                box.top = std::min(box.top, y);
-                box.right = std::max(box.right, x);
-                box.bottom = std::max(box.bottom, y);
-            }
+        for (int x = 0; x < frame.width; ++x)
+            if (frame.At(x, y)[0] > 60)
+                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x), std::max(box.bottom, y)};
     return box;
 }
 
@@ -29,10 +26,8 @@ class FontTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir.CopyBuildAssets();
         OpenGameWindow(game);
-        ASSERT_FALSE(game.font.Build("Data/Font.bmp"));
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        ASSERT_FALSE(game.font.Build(TERRAVELL_DATA_DIR "/Font.bmp"));
     }
     Image Printed(const char* text, int x, int y)
     {
@@ -40,85 +35,74 @@ protected:
         game.font.Print(text, x, y, 1, 1, 1);
         return ReadFrame();
     }
-    CTempDir dir;
     CGame game;
 };
 
 } // namespace
 
-TEST_F(FontTest, GlyphLandsInItsSquareAndTheNextOneCoversSixColumns)
+TEST_F(FontTest, GlyphsLandInTheirSquaresTenPixelsApart)
 {
-    Image a = Printed("A", 0, 0);
-    Box box = LitBox(a, 0, 0, 800, 600);
-    ASSERT_FALSE(box.Empty());
-    EXPECT_GE(box.left, 0);
-    EXPECT_LT(box.right, 10) << "ink must stay left of the next glyph's square";
-    EXPECT_LT(box.bottom, 16);
+    // "A" (code 65, glyph 33) shows the sheet's cell in column 1, row 2.
+    Image a0 = Printed("A", 0, 0);
+    SDL_Surface* sheet = LoadBitmap(TERRAVELL_DATA_DIR "/Font.bmp");
+    ASSERT_NE(sheet, nullptr);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const uint8_t* texel = static_cast<uint8_t*>(sheet->pixels) + size_t(sheet->h - 1 - 32 - y) * sheet->pitch + 3 * (16 + x);
+            ASSERT_NEAR(a0.At(x, y)[0], texel[0], 3) << x << "," << y;
+        }
+    SDL_FreeSurface(sheet);
+    Box a = LitBox(a0);
+    EXPECT_LT(a.right, 10) << "ink must stay left of the next glyph's square";
+    EXPECT_GE(a.bottom, 8);
+    EXPECT_LT(a.bottom, 16);
 
     // "AB" at (100, 50): the A's first ten columns as when printed alone,
-    // then the B's whole square from x 110, over y 50..66.
-    Image aAt = Printed("A", 100, 50);
-    Image bAt = Printed("B", 110, 50);
-    Image ab = Printed("AB", 100, 50);
-    for (int y = 40; y < 76; ++y) {
-        for (int x = 90; x < 110; ++x)
-            ASSERT_EQ(0, memcmp(ab.At(x, y), aAt.At(x, y), 3)) << x << "," << y;
-        for (int x = 110; x < 136; ++x)
-            ASSERT_EQ(0, memcmp(ab.At(x, y), bAt.At(x, y), 3)) << x << "," << y;
-    }
-    Box abBox = LitBox(ab, 0, 0, 800, 600);
-    EXPECT_GE(abBox.left, 100);
-    EXPECT_LT(abBox.right, 126);
-    EXPECT_GE(abBox.top, 50);
-    EXPECT_LT(abBox.bottom, 66);
+    // then the B's whole square from x 110.
+    Image aAt = Printed("A", 100, 50), bAt = Printed("B", 110, 50), ab = Printed("AB", 100, 50);
+    for (int y = 40; y < 76; ++y)
+        for (int x = 90; x < 136; ++x)
+            ASSERT_EQ(0, memcmp(ab.At(x, y), (x < 110 ? aAt : bAt).At(x, y), 3)) << x << "," << y;
+    EXPECT_NE(0, memcmp(aAt.rgb.data(), bAt.rgb.data(), aAt.rgb.size())) << "A and B drew the same cell";
+    Box box = LitBox(ab);
+    EXPECT_GE(box.left, 100);
+    EXPECT_LT(box.right, 126);
+    EXPECT_GE(box.top, 50);
+    EXPECT_LT(box.bottom, 66);
 }
 
-TEST_F(FontTest, TextAt584FillsTheBottomSixteenRowsAndLeavesStateAsDocumented)
+TEST_F(FontTest, TextAt584FillsTheBottomRowsAndPrintLeavesItsState)
 {
-    Image frame = Printed("|gjWy_", 0, 584);
-    Box box = LitBox(frame, 0, 0, 800, 600);
-    ASSERT_FALSE(box.Empty());
+    Box box = LitBox(Printed("|gjWy_", 0, 584));
     EXPECT_GE(box.top, 584);
     EXPECT_GE(box.bottom, 596) << "descenders reach the bottom rows";
-    EXPECT_LE(box.bottom, 599);
 
+    glDisable(GL_BLEND);
+    EXPECT_EQ(LitBox(Printed("", 0, 0)).right, -1) << "an empty text draws nothing";
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_MODELVIEW);
 
-    // An empty text draws nothing but still leaves the same state.
-    glDisable(GL_BLEND);
-    Image empty = Printed("", 0, 0);
-    EXPECT_TRUE(LitBox(empty, 0, 0, 800, 600).Empty());
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-}
-
-TEST_F(FontTest, UnbuiltFontIsDestroyedWithoutDeletingLists)
-{
-    // A list the test owns sits where an unbuilt font's base (0) would not reach.
+    // An unbuilt font deletes no list when it is destroyed.
     GLuint mine = glGenLists(1);
     glNewList(mine, GL_COMPILE);
     glEndList();
-    {
-        CFont unbuilt;
-        EXPECT_EQ(unbuilt.listBase, 0u);
-    }
+    { CFont unbuilt; }
     EXPECT_TRUE(glIsList(mine));
     EXPECT_TRUE(glIsList(game.font.listBase + 33));
 }
 
 TEST_F(FontTest, LoadingFrameShowsPleaseWaitAboveLoading)
 {
+    CTempDir dir;
+    dir.CopyBuildAssets();
     CGame fresh;
     ASSERT_FALSE(fresh.Init_Render());
-    Image frame = GrabScreen();
+    Image frame = GrabScreen();  // the front buffer, as the window shows it
     ASSERT_EQ(frame.width, 800);
-    Box wait = LitBox(frame, 0, 170, 800, 198);
-    Box loading = LitBox(frame, 0, 198, 800, 230);
-    ASSERT_FALSE(wait.Empty()) << SaveFrame("loading");
-    ASSERT_FALSE(loading.Empty());
+    Box wait = LitBox(frame, 170, 198), loading = LitBox(frame, 198, 230);
     EXPECT_GE(wait.top, 180);
     EXPECT_LT(wait.bottom, 196);
     EXPECT_GE(loading.top, 200);
@@ -126,6 +110,6 @@ TEST_F(FontTest, LoadingFrameShowsPleaseWaitAboveLoading)
     EXPECT_GE(wait.left, 262);
     EXPECT_GE(loading.left, 250);
     EXPECT_LT(loading.left, 262) << "the dots start left of the P";
-    EXPECT_TRUE(LitBox(frame, 0, 0, 800, 170).Empty());
-    EXPECT_TRUE(LitBox(frame, 0, 230, 800, 600).Empty());
+    EXPECT_EQ(LitBox(frame, 0, 170).right, -1);
+    EXPECT_EQ(LitBox(frame, 230, 600).right, -1);
 }

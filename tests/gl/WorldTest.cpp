@@ -1,3 +1,4 @@
+// Guards the world as OpenGL draws it: triangle winding, placement, heights and texture coordinates of the terrain list, its lighting, the batched list against fans, sky faces loaded in order and stopping at a missing one, and the first frames' pixels.
 #include "tests/support/GlWindow.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestMaps.h"
@@ -16,8 +17,6 @@ namespace {
 // Plain colours, distinct for each sky face (in face order) and each terrain texture.
 const Rgb SKY[6] = {{200, 40, 40}, {40, 200, 40}, {40, 40, 200}, {200, 200, 40}, {200, 40, 200}, {40, 200, 200}};
 const Rgb GROUND[2] = {{180, 120, 60}, {60, 120, 180}};
-
-uint8_t Bumpy(uint32_t col, uint32_t row) { return uint8_t((col * 37 + row * 101 + col * row * 13) % 251); }
 
 // A sky face: its colour on the upper half of the picture, half as bright below.
 Image SkyImage(const Rgb& c)
@@ -40,14 +39,6 @@ void WriteWorld(const CTempDir& dir, const MapFileData& map)
     }
     for (int i = 0; i < 6; ++i)
         dir.WriteBmp(std::string("Data/cliff") + SKY_FACES[i].text + ".bmp", SkyImage(SKY[i]));
-}
-
-int TextureWidth(uint32_t texture)
-{
-    GLint w = 0;
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
-    return w;
 }
 
 // The terrain is 0..80 in x and 0..-40 in drawn y; 8 pixels per unit, z
@@ -75,6 +66,17 @@ std::vector<std::vector<FeedbackVertex>> CaptureTerrain(const CMap& map)
     return CaptureTriangles(map.terrainList);
 }
 
+// Draws one terrain list the way a frame does, from the player's camera.
+Image DrawTerrain(CGame& game, uint32_t list)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    game.map.player.ApplyCamera();
+    std::swap(game.map.terrainList, list);
+    game.map.Render();
+    std::swap(game.map.terrainList, list);
+    return ReadFrame();
+}
+
 GridPoint ToGrid(const FeedbackVertex& v)
 {
     float x = v.x / 8.0f - 10.0f, y = v.y / 8.0f - 60.0f;
@@ -89,7 +91,7 @@ GridPoint ToGrid(const FeedbackVertex& v)
 TEST(WorldGl, TerrainListAsOpenGLDrawsIt)
 {
     CTempDir dir;
-    MapFileData file = TestMap(2, 1, 4, 10, 50, 0, Bumpy);  // 9 x 5 vertices, 32 cells, k = 0.5
+    MapFileData file = TestMap(2, 1, 4, 10, 50, 0, BumpyHeight);  // 9 x 5 vertices, 32 cells, k = 0.5
     WriteWorld(dir, file);
     CGame game;
     OpenGameWindow(game);
@@ -106,7 +108,7 @@ TEST(WorldGl, TerrainListAsOpenGLDrawsIt)
         EXPECT_GT(area, 0.0f);
         for (const FeedbackVertex& v : tri) {
             GridPoint p = ToGrid(v);
-            EXPECT_NEAR(p.z, Bumpy(uint32_t(p.col), uint32_t(p.row)) * 0.5f, 0.01f) << p.col << ", " << p.row;
+            EXPECT_NEAR(p.z, BumpyHeight(uint32_t(p.col), uint32_t(p.row)) * 0.5f, 0.01f) << p.col << ", " << p.row;
         }
     }
 
@@ -172,8 +174,12 @@ TEST(WorldGl, SkyBoxLoadsItsFacesInOrderAndStopsAtAMissingOne)
         EXPECT_EQ(err, line + line);
         EXPECT_EQ(sky.list, 0u);
         ASSERT_EQ(sky.textures.size(), 6u);
-        for (int i = 0; i < 6; ++i)
-            EXPECT_EQ(TextureWidth(sky.textures[i]), i < missing ? 16 : 0) << SKY_FACES[i].text;
+        for (int i = 0; i < 6; ++i) {
+            GLint w = 0;
+            glBindTexture(GL_TEXTURE_2D, sky.textures[i]);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+            EXPECT_EQ(w, i < missing ? 16 : 0) << SKY_FACES[i].text;
+        }
     }
 }
 
@@ -192,8 +198,6 @@ protected:
         ASSERT_FALSE(game.Start());
     }
 
-    void Draw() { game.DrawFrame(); }
-
     void ExpectColour(int x, int y, const Rgb& want, const char* what)
     {
         EXPECT_TRUE(ColourNear(ReadPixel(x, y), want)) << what << " at " << x << ", " << y << "; frame in "
@@ -211,7 +215,7 @@ Rgb Lit(const Rgb& c)
 TEST_F(WorldPixels, StraightDownTheGroundLiesOnTheBottomFaceAndTheWedgeRestsInTheMiddle)
 {
     game.RunFrame(keys.data());
-    Draw();
+    game.DrawFrame();
     // The eye is 150 above the ground, 2 pixels to a unit: the ground spans
     // x 300..460 and y 290..450 on screen, tiles 40 pixels square. The
     // Bottom picture's top edge lies at x = -1, on the left.
@@ -230,7 +234,7 @@ TEST_F(WorldPixels, StraightDownTheGroundLiesOnTheBottomFaceAndTheWedgeRestsInTh
         ++frames;
     }
     ASSERT_EQ(game.map.player.position.z, 100.0f) << "landed after " << frames << " frames";
-    Draw();
+    game.DrawFrame();
     // The wedge's rear edge is at the centre, its nose 16 pixels above.
     ExpectColour(400, 296, {255, 255, 255}, "wedge");
     ExpectColour(400, 290, {255, 255, 255}, "wedge");
@@ -238,15 +242,49 @@ TEST_F(WorldPixels, StraightDownTheGroundLiesOnTheBottomFaceAndTheWedgeRestsInTh
 
     // Looking up from below the ground, which is culled, at the Top face.
     game.map.player.camera.y = 0.5f;
-    Draw();
+    game.DrawFrame();
     ExpectColour(650, 300, SKY[1], "Top face");
 
     // Level: the Back face ahead with its picture upright, the Left face on
     // the right-hand side and the Right face on the left.
     game.map.player.camera.y = 0.25f;
-    Draw();
+    game.DrawFrame();
     ExpectColour(550, 150, SKY[3], "upper half of the Back face");
     ExpectColour(550, 420, Lower(SKY[3]), "lower half of the Back face");
     ExpectColour(790, 150, SKY[5], "Left face");
     ExpectColour(10, 150, SKY[4], "Right face");
+}
+
+// The batched list must be a pure speed-up: the same pixels, bit for bit,
+// as one fan per cell, wherever the camera is.
+TEST(WorldGl, TrianglesDrawTheSamePixelsAsFans)
+{
+    CTempDir dir;
+    dir.CopyBuildAssets();
+    CGame game;
+    OpenGameWindow(game);
+    ASSERT_FALSE(game.map.Load("Data/map1.raw"));
+    const uint32_t fans = game.map.CompileTerrainList(CMap::TerrainBatch::Fans);
+    const struct {
+        Vec3 position, camera;
+        float heading;
+    } views[] = {
+        {{50, 5, 60}, {0, 0, 100}, 0},  {{300, 400, 80}, {0, 0.2f, 150}, 0.3f},
+        {{500, 200, 120}, {0, 0.24f, 60}, 0.75f}, {{200, 600, 40}, {0, 0.1f, 400}, 0.5f},
+    };
+    CPlayer& player = game.map.player;
+    for (const auto& view : views) {
+        player.position = view.position;
+        player.camera = view.camera;
+        player.rotation = Vec3();
+        player.Turn(view.heading, 0, 0);
+        Image fromFans = DrawTerrain(game, fans), fromTriangles = DrawTerrain(game, game.map.terrainList);
+        size_t differing = 0, lit = 0;
+        for (size_t i = 0; i < fromFans.rgb.size(); ++i) {
+            differing += fromFans.rgb[i] != fromTriangles.rgb[i];
+            lit += fromTriangles.rgb[i] != 0;
+        }
+        EXPECT_EQ(differing, 0u) << "heading " << view.heading;
+        EXPECT_GT(lit, fromTriangles.rgb.size() / 4) << "heading " << view.heading << ": hardly anything drawn";
+    }
 }

@@ -14,5 +14,8 @@ MapFileData TestMap(uint32_t width, uint32_t height, uint16_t subdivisions, uint
                     uint16_t heightScale, uint8_t sample = 0,
                     const std::function<uint8_t(uint32_t, uint32_t)>& heightOf = nullptr);
 
+// Heights that differ from each neighbour in both directions.
+inline uint8_t BumpyHeight(uint32_t col, uint32_t row) { return uint8_t((col * 37 + row * 101 + col * row * 13) % 251); }
+
 // Puts `file` through the encoder and the validator, then into the grid.
 void LoadTestGrid(CMap& map, const MapFileData& file);

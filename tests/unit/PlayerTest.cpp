@@ -1,3 +1,4 @@
+// Guards the wedge's physics and camera: fall speed, landing (height 0 included) and its flag toggle, coasting and its stop bound, the fall reset, heading folds, push direction, the view translation and the mesh's winding.
 #include "tests/support/TestMaps.h"
 #include "world/Map.h"
 
@@ -7,20 +8,18 @@
 
 namespace {
 
-// A flat 100 x 100 square at height `ground` (k = 1) that holds the start
-// point (50, 5).
-void FlatGround(CMap& map, uint8_t ground) { LoadTestGrid(map, TestMap(2, 2, 5, 10, 100, ground)); }
-
-// Lets the player fall until it lands; false if it never does.
-bool Land(CPlayer& player)
-{
-    for (int frame = 0; frame < 1000; ++frame) {
-        player.Update();
-        if (player.velocity.z == 0.0f)
-            return true;
+// A 100 x 100 square at height `ground` (k = 1) under the start point (50, 5),
+// with the player landed on it.
+struct Landed {
+    CMap map;
+    CPlayer& p = map.player;
+    explicit Landed(uint8_t ground = 20)
+    {
+        LoadTestGrid(map, TestMap(2, 2, 5, 10, 100, ground));
+        for (int frame = 0; frame < 1000 && !(frame > 0 && p.velocity.z == 0.0f); ++frame)
+            p.Update();
     }
-    return false;
-}
+};
 
 } // namespace
 
@@ -29,8 +28,7 @@ TEST(Player, FallsWithGrowingSpeedAndLandsOnAnyGround)
     CMap sky;  // no grid under the start point: nothing to land on
     LoadTestGrid(sky, TestMap(1, 1, 1, 10, 100, 50));
     CPlayer& p = sky.player;
-    const float expected[] = {149.9f, 149.795f, 149.68475f};
-    for (float z : expected) {
+    for (float z : {149.9f, 149.795f, 149.68475f}) {
         p.Update();
         EXPECT_NEAR(p.position.z, z, 1e-4f);
     }
@@ -40,74 +38,53 @@ TEST(Player, FallsWithGrowingSpeedAndLandsOnAnyGround)
     }
     EXPECT_EQ(p.flags, 0);
 
-    CMap ground;
-    FlatGround(ground, 20);
-    CPlayer& q = ground.player;
-    ASSERT_TRUE(Land(q));
-    EXPECT_EQ(q.position.z, 20.0f);
-    EXPECT_EQ(q.flags, FLAG_LANDING);
-    EXPECT_EQ(q.position.x, 50.0f);
-    EXPECT_EQ(q.position.y, 5.0f);
-
-    // Ground at height 0 is ground too.
-    CMap low;
-    FlatGround(low, 0);
-    ASSERT_TRUE(Land(low.player));
-    EXPECT_EQ(low.player.position.z, 0.0f);
+    for (uint8_t ground : {20, 0}) {
+        Landed l(ground);
+        EXPECT_EQ(l.p.velocity.z, 0.0f) << "no landing on ground " << int(ground);
+        EXPECT_EQ(l.p.position.z, float(ground));
+        EXPECT_EQ(l.p.flags, FLAG_LANDING);
+        EXPECT_EQ(l.p.position.x, 50.0f);
+        EXPECT_EQ(l.p.position.y, 5.0f);
+    }
 }
 
 TEST(Player, RestingFlagsAlternateAndPushesKeepThemAtFive)
 {
-    CMap map;
-    FlatGround(map, 20);
-    CPlayer& p = map.player;
-    ASSERT_TRUE(Land(p));
-    // Frame by frame as the game runs it: Update, then this frame's push.
-    const int32_t resting[] = {0, 4, 0, 4};
-    for (int32_t flags : resting) {
-        p.Update();
-        p.Accelerate(0, 0, 0);
-        EXPECT_EQ(p.flags, flags);
-        EXPECT_EQ(p.position.z, 20.0f);
+    Landed l;
+    for (int32_t flags : {0, 4, 0, 4}) {  // Update, then the frame's push, as the game runs them
+        l.p.Update();
+        l.p.Accelerate(0, 0, 0);
+        EXPECT_EQ(l.p.flags, flags);
+        EXPECT_EQ(l.p.position.z, 20.0f);
     }
-    p.Accelerate(-0.3f, 0, 0);
     for (int frame = 0; frame < 5; ++frame) {
-        p.Update();
-        EXPECT_EQ(p.flags, FLAG_MOVING | FLAG_LANDING) << frame;
-        p.Accelerate(-0.3f, 0, 0);
+        l.p.Accelerate(-0.3f, 0, 0);
+        l.p.Update();
+        EXPECT_EQ(l.p.flags, FLAG_MOVING | FLAG_LANDING) << frame;
     }
 }
 
-TEST(Player, APushCoastsToAStop)
+TEST(Player, APushCoastsToAStopAndRepeatedPushesApproachThree)
 {
-    CMap map;
-    FlatGround(map, 20);
-    CPlayer& p = map.player;
-    ASSERT_TRUE(Land(p));
+    Landed l;
+    CPlayer& p = l.p;
     p.Accelerate(-0.3f, 0, 0);
     const float startY = p.position.y;
     int moving = 0;
-    float lastY = startY;
-    const float speeds[] = {-0.27f, -0.243f, -0.2187f};
     for (int frame = 0; frame < 20; ++frame) {
+        float lastY = p.position.y;
         p.Update();
         if (frame < 3) {
-            EXPECT_NEAR(p.velocity.y, speeds[frame], 1e-6f);
+            EXPECT_NEAR(p.velocity.y, -0.3f * std::pow(0.9f, frame + 1), 1e-6f);
         }
-        if (p.position.y != lastY)
-            ++moving;
-        lastY = p.position.y;
-        if (frame < 11) {
-            EXPECT_TRUE(p.flags & FLAG_MOVING) << frame;
-        }
+        moving += p.position.y != lastY;
+        EXPECT_EQ(bool(p.flags & FLAG_MOVING), frame < 11) << frame;
         EXPECT_EQ(p.position.x, 50.0f);
     }
     EXPECT_EQ(moving, 11);
     EXPECT_NEAR(startY - p.position.y, 2.0589f, 1e-3f);
     EXPECT_EQ(p.velocity.y, 0.0f);
-    EXPECT_FALSE(p.flags & FLAG_MOVING);
 
-    // Pushing in every frame adds up, approaching 3 units per frame.
     for (int frame = 0; frame < 200; ++frame) {
         p.Update();
         p.Accelerate(-0.3f, 0, 0);
@@ -115,15 +92,12 @@ TEST(Player, APushCoastsToAStop)
     EXPECT_NEAR(p.velocity.y, -3.0f, 1e-3f);
 }
 
-TEST(Player, SlowComponentsSnapAndOppositesMoveOn)
+TEST(Player, SlowComponentsSnapAndOppositesFreeze)
 {
-    CMap map;
-    FlatGround(map, 20);
-    CPlayer& p = map.player;
-    ASSERT_TRUE(Land(p));
+    Landed l;
+    CPlayer& p = l.p;
     p.flags = FLAG_MOVING;
-    p.velocity.x = 0.1f;    // exactly the bound: still moves
-    p.velocity.y = -0.09f;  // below it: stops where it is
+    p.velocity = Vec3(0.1f, -0.09f, 0.0f);  // exactly the bound still moves; below it stops
     p.Update();
     EXPECT_FLOAT_EQ(p.position.x, 50.1f);
     EXPECT_EQ(p.position.y, 5.0f);
@@ -133,14 +107,13 @@ TEST(Player, SlowComponentsSnapAndOppositesMoveOn)
     p.Update();
     EXPECT_FALSE(p.flags & FLAG_MOVING);
 
-    // Opposite components sum to 0 but the player is not at rest.
+    // Components that sum to 0 leave the player moving.
     p.position.x = 50.0f;
     p.flags = FLAG_MOVING;
-    p.velocity.x = 0.5f;
-    p.velocity.y = -0.5f;
+    p.velocity = Vec3(0.5f, -0.5f, 0.0f);
+    p.Update();
     p.Update();
     EXPECT_TRUE(p.flags & FLAG_MOVING);
-    p.Update();
     EXPECT_FLOAT_EQ(p.position.x, 50.0f + 0.5f + 0.45f);
     EXPECT_FLOAT_EQ(p.position.y, 5.0f - 0.5f - 0.45f);
 }
@@ -152,12 +125,10 @@ TEST(Player, FallingOffTheWorldResets)
     CPlayer& p = map.player;
     p.velocity.x = 0.7f;
     p.flags = FLAG_LANDING;
-    int frames = 0;
-    while (p.position.z > -500.0f && frames < 1000) {
+    for (int frames = 0; p.position.z > -500.0f; ++frames) {
+        ASSERT_LT(frames, 1000);
         p.Update();
-        ++frames;
     }
-    ASSERT_LT(frames, 1000);
     p.Update();  // the reset happens at the start of the next step
     EXPECT_EQ(p.flags, 0);
     EXPECT_EQ(p.position.x, 50.0f);
@@ -169,82 +140,70 @@ TEST(Player, FallingOffTheWorldResets)
     EXPECT_NEAR(p.position.z, 149.9f, 1e-5f);
 }
 
-TEST(Player, TurnFoldsTheHeadingAndTheCameraFollows)
+TEST(Player, TurnAndAccelerateFollowTheHeading)
 {
     CMap map;
     CPlayer& p = map.player;
-    p.rotation.z = 0.995f;
-    EXPECT_FALSE(p.Turn(0.01f, 0, 0));
-    EXPECT_NEAR(p.rotation.z, 0.005f, 1e-6f);
-    EXPECT_NEAR(p.camera.x, -0.005f, 1e-6f);
-    p.rotation.z = 0.0f;
-    p.Turn(-0.01f, 0, 0);
-    EXPECT_NEAR(p.rotation.z, 0.99f, 1e-6f);
-    EXPECT_NEAR(p.camera.x, -0.99f, 1e-6f);
-    p.Turn(0.01f, 0, 0);
-    EXPECT_EQ(p.rotation.z, 1.0f);  // folding keeps 1.0
-    EXPECT_EQ(p.camera.x, -1.0f);
-}
+    const float turns[][3] = {{0.995f, 0.01f, 0.005f}, {0.0f, -0.01f, 0.99f}, {0.99f, 0.01f, 1.0f}};
+    for (const auto& t : turns) {
+        p.rotation.z = t[0];
+        EXPECT_FALSE(p.Turn(t[1], 0, 0));
+        EXPECT_NEAR(p.rotation.z, t[2], 1e-6f);
+        EXPECT_EQ(p.camera.x, -p.rotation.z);
+    }
 
-TEST(Player, AccelerateResults)
-{
-    CMap map;
-    CPlayer& p = map.player;
     p.flags = FLAG_LANDING;
     EXPECT_TRUE(p.Accelerate(0, 0, 0));
     EXPECT_EQ(p.flags, FLAG_LANDING);
-    EXPECT_EQ(p.velocity.x, 0.0f);
     EXPECT_TRUE(p.Accelerate(0, 1, 0));
     EXPECT_EQ(p.flags, FLAG_MOVING);
     EXPECT_EQ(p.velocity.y, 0.0f);
-
-    // A push follows the heading: a quarter turn pushes along x.
-    p.flags = FLAG_LANDING;
+    // A quarter turn pushes along x; an eighth along both.
     p.rotation.z = 0.25f;
     EXPECT_FALSE(p.Accelerate(-0.3f, 0, 0));
-    EXPECT_EQ(p.flags, FLAG_MOVING);
     EXPECT_NEAR(p.velocity.x, -0.3f, 1e-6f);
     EXPECT_NEAR(p.velocity.y, 0.0f, 1e-6f);
+    p.velocity = Vec3();
+    p.rotation.z = 0.125f;
+    p.Accelerate(1.0f, 0, 0);
+    EXPECT_NEAR(p.velocity.x, 0.70710677f, 1e-6f);
+    EXPECT_NEAR(p.velocity.y, 0.70710677f, 1e-6f);
 }
 
 TEST(Player, CameraTranslation)
 {
     CMap map;
     CPlayer& p = map.player;
-    Vec3 t = p.CameraTranslation();  // at start: straight down from 100 above
-    EXPECT_FLOAT_EQ(t.x, -50.0f);
-    EXPECT_FLOAT_EQ(t.y, 5.0f);
-    EXPECT_FLOAT_EQ(t.z, -250.0f);
-
-    // Level with the target, D behind the nose.
-    p.camera.y = 0.25f;
-    t = p.CameraTranslation();
-    EXPECT_NEAR(t.x, -50.0f, 1e-4f);
-    EXPECT_NEAR(t.y, 105.0f, 1e-4f);
-    EXPECT_NEAR(t.z, -150.0f, 1e-3f);
-    // Turned a quarter: the offset swings to x.
-    p.camera.x = -0.25f;
-    t = p.CameraTranslation();
-    EXPECT_NEAR(t.x, -150.0f, 1e-3f);
-    EXPECT_NEAR(t.y, 5.0f, 1e-3f);
+    p.position = Vec3(50, 5, 150);
+    const struct {
+        float yaw, pitch;
+        Vec3 want;
+    } cases[] = {
+        {0, 0, {-50, 5, -250}},         // at start: straight down from 100 above
+        {0, 0.25f, {-50, 105, -150}},   // level with the target, D behind the nose
+        {-0.25f, 0.25f, {-150, 5, -150}},  // turned a quarter: the offset swings to x
+        {0, 0.125f, {-50, 75.71068f, -220.71068f}},
+    };
+    for (const auto& c : cases) {
+        p.camera = Vec3(c.yaw, c.pitch, 100);
+        Vec3 t = p.CameraTranslation();
+        EXPECT_NEAR(t.x, c.want.x, 1e-3f) << c.yaw << ", " << c.pitch;
+        EXPECT_NEAR(t.y, c.want.y, 1e-3f) << c.yaw << ", " << c.pitch;
+        EXPECT_NEAR(t.z, c.want.z, 1e-3f) << c.yaw << ", " << c.pitch;
+    }
 }
 
 TEST(Player, WedgeFacesPointOutwards)
 {
     const Vec3 centre(0.0f, 5.0f / 3.0f, 0.5f);
     for (const WedgeFace& face : WEDGE_FACES) {
-        // Newell's normal of the polygon, and its centre.
         Vec3 n, mid;
         for (int i = 0; i < face.cornerCount; ++i) {
-            const float* a = face.corners[i];
+            Vec3 a(face.corners[i][0], face.corners[i][1], face.corners[i][2]);
             const float* b = face.corners[(i + 1) % face.cornerCount];
-            n.x += (a[1] - b[1]) * (a[2] + b[2]);
-            n.y += (a[2] - b[2]) * (a[0] + b[0]);
-            n.z += (a[0] - b[0]) * (a[1] + b[1]);
-            mid = Vec3(mid.x + a[0] / face.cornerCount, mid.y + a[1] / face.cornerCount,
-                       mid.z + a[2] / face.cornerCount);
+            n += Cross(a, Vec3(b[0], b[1], b[2]));  // twice the polygon's area vector
+            mid += a * (1.0f / float(face.cornerCount));
         }
-        float outward = n.x * (mid.x - centre.x) + n.y * (mid.y - centre.y) + n.z * (mid.z - centre.z);
-        EXPECT_GT(outward, 0.0f) << "face at (" << mid.x << ", " << mid.y << ", " << mid.z << ")";
+        EXPECT_GT(Dot(n, mid - centre), 0.0f) << "face at (" << mid.x << ", " << mid.y << ", " << mid.z << ")";
     }
 }

@@ -1,3 +1,4 @@
+// Guards the vector helpers: folding that drifts or wraps 1.0, modes taken as bit flags, normalising the delta, a wrong cross product.
 #include "math/Vec3.h"
 
 #include <gtest/gtest.h>
@@ -5,78 +6,59 @@
 #include <cmath>
 #include <limits>
 
-// Exact: 1.0 is not wrapped to 0.0, and whole turns land on 1.0 from above
-// and on 0.0 from below, however large.
-TEST(FoldUnit, BringsTurnsIntoTheClosedUnitRange)
+TEST(Vec3, FoldUnitKeepsBothEndsAndEndsForAnyValue)
 {
-    const struct {
-        float in, out;
-    } cases[] = {
-        {1.25f, 0.25f}, {2.0f, 1.0f},   {3.5f, 0.5f},  {1.0f, 1.0f},  {0.0f, 0.0f},
-        {-0.25f, 0.75f}, {-1.0f, 0.0f}, {-2.5f, 0.5f}, {1e20f, 1.0f}, {-3e9f, 0.0f},
-    };
+    const float cases[][2] = {{1.25f, 0.25f}, {2.0f, 1.0f}, {3.5f, 0.5f},  {1.0f, 1.0f},  {0.0f, 0.0f},
+                              {-0.25f, 0.75f}, {-1.0f, 0.0f}, {-2.5f, 0.5f}, {1e20f, 1.0f}, {-3e9f, 0.0f}};
     for (const auto& c : cases) {
-        float v = c.in;
+        float v = c[0];
         FoldUnit(v);
-        EXPECT_EQ(v, c.out) << "from " << c.in;
+        EXPECT_EQ(v, c[1]) << "from " << c[0];
     }
-    float v = 0.995f + 0.01f;
-    FoldUnit(v);
-    EXPECT_NEAR(v, 0.005f, 1e-6f);
-
-    // Values no caller produces end as they are.
-    float nan = std::numeric_limits<float>::quiet_NaN();
-    float inf = std::numeric_limits<float>::infinity();
+    float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
     FoldUnit(nan);
     FoldUnit(inf);
     EXPECT_TRUE(std::isnan(nan));
     EXPECT_TRUE(std::isinf(inf));
 }
 
-TEST(Vec3Update, ModesActOnTheSumAndAreNotBitFlags)
+TEST(Vec3, UpdateModesActOnTheSumAndAreNotBitFlags)
 {
-    Vec3 camera(0, 0, 100);
-    camera.Update(0, 0, 1, 4);
-    EXPECT_EQ(camera.z, 101.0f) << "mode 4 never folds z";
-
-    Vec3 pitch(0.5f, 0.01f, 100);
-    pitch.Update(0, -0.02f, 0, 4);
-    EXPECT_FLOAT_EQ(pitch.x, 0.5f);
-    EXPECT_NEAR(pitch.y, 0.99f, 1e-6f);
-    EXPECT_EQ(pitch.z, 100.0f);
-
-    Vec3 light(0, 0, 1);
-    light.Update(1, 0, 0, 2);
-    EXPECT_FLOAT_EQ(light.x, 0.70710677f);
-    EXPECT_EQ(light.y, 0.0f);
-    EXPECT_FLOAT_EQ(light.z, 0.70710677f);
-
-    Vec3 all(1.5f, -0.5f, 2.25f);
-    all.Update(0, 0, 0, 8);
-    EXPECT_FLOAT_EQ(all.x, 0.5f);
-    EXPECT_FLOAT_EQ(all.y, 0.5f);
-    EXPECT_FLOAT_EQ(all.z, 0.25f);
-
-    for (int16_t mode : {int16_t(0), int16_t(1), int16_t(6), int16_t(12)}) {
-        Vec3 v(0.5f, 0.5f, 0.5f);
-        v.Update(1, 2, 3, mode);
-        EXPECT_EQ(v.x, 1.5f) << "mode " << mode;
-        EXPECT_EQ(v.y, 2.5f) << "mode " << mode;
-        EXPECT_EQ(v.z, 3.5f) << "mode " << mode;
+    const struct {
+        Vec3 start, delta;
+        int16_t mode;
+        Vec3 want;
+    } cases[] = {
+        {{0, 0, 100}, {0, 0, 1}, 4, {0, 0, 101}},                        // mode 4 never folds z
+        {{0.5f, 0.01f, 100}, {0, -0.02f, 0}, 4, {0.5f, 0.99f, 100}},     // pitch wraps below 0
+        {{0, 0, 1}, {1, 0, 0}, 2, {0.70710677f, 0, 0.70710677f}},        // the sum is normalised
+        {{1.5f, -0.5f, 2.25f}, {0, 0, 0}, 8, {0.5f, 0.5f, 0.25f}},
+        {{0.5f, 0.5f, 0.5f}, {1, 2, 3}, 6, {1.5f, 2.5f, 3.5f}},          // codes are not combined
+        {{0.5f, 0.5f, 0.5f}, {1, 2, 3}, 12, {1.5f, 2.5f, 3.5f}},
+        {{0.5f, 0.5f, 0.5f}, {1, 2, 3}, 1, {1.5f, 2.5f, 3.5f}},
+    };
+    for (const auto& c : cases) {
+        Vec3 v = c.start;
+        v.Update(c.delta.x, c.delta.y, c.delta.z, c.mode);
+        EXPECT_NEAR(v.x, c.want.x, 1e-6f) << "mode " << c.mode;
+        EXPECT_NEAR(v.y, c.want.y, 1e-6f) << "mode " << c.mode;
+        EXPECT_NEAR(v.z, c.want.z, 1e-6f) << "mode " << c.mode;
     }
 }
 
-TEST(Normalize, ScalesToUnitLengthAndLeavesZeroAlone)
+TEST(Vec3, NormalizeAndTheProducts)
 {
-    Vec3 v(3, 0, 4);
+    Vec3 v(3, 0, 4), zero;
     EXPECT_FALSE(Normalize(v));
     EXPECT_FLOAT_EQ(v.x, 0.6f);
-    EXPECT_EQ(v.y, 0.0f);
     EXPECT_FLOAT_EQ(v.z, 0.8f);
+    Normalize(zero);
+    EXPECT_EQ(Length(zero), 0.0f) << "a zero vector stays zero, not NaN";
 
-    Vec3 zero;
-    EXPECT_FALSE(Normalize(zero));
-    EXPECT_EQ(zero.x, 0.0f);
-    EXPECT_EQ(zero.y, 0.0f);
-    EXPECT_EQ(zero.z, 0.0f);
+    Vec3 n = Cross(Vec3(1, 2, 3), Vec3(4, 5, 6));
+    EXPECT_EQ(n.x, -3.0f);
+    EXPECT_EQ(n.y, 6.0f);
+    EXPECT_EQ(n.z, -3.0f);
+    EXPECT_EQ(Dot(Vec3(1, 2, 3), Vec3(4, 5, 6)), 32.0f);
+    EXPECT_EQ(Length(Vec3(2, 3, 6)), 7.0f);
 }
