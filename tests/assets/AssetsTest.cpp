@@ -1,0 +1,79 @@
+// Guards the generated default world: any unintended change to the map or a picture (pinned hashes), a map the game refuses, a wedge that starts or is reset over the sea or above its drop height, a HUD panel that hides the whole scene.
+#include "tools/assets/HudPanel.h"
+#include "tools/assets/SkyFaces.h"
+#include "tools/assets/TerrainGenerator.h"
+#include "tools/assets/TerrainTextures.h"
+#include "world/Map.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+uint64_t Fnv1a(const std::vector<uint8_t>& bytes, uint64_t h = 1469598103934665603ull)
+{
+    for (uint8_t b : bytes)
+        h = (h ^ b) * 1099511628211ull;
+    return h;
+}
+
+} // namespace
+
+// A deliberate change to the default world updates the numbers; small
+// picture sizes run the same code paths.
+TEST(Assets, DefaultWorldAndPicturesArePinned)
+{
+    std::vector<uint8_t> map = EncodeMapFile(GenerateTerrain(TerrainParams()));
+    EXPECT_EQ(Fnv1a(map), 0xfa90b684b260bec0ull) << std::hex << Fnv1a(map);
+    uint64_t h = 1469598103934665603ull;
+    for (const Image& texture : GenerateTerrainTextures(64, 8))
+        h = Fnv1a(EncodeBmp(texture), h);
+    Vec3 sun = ApparentSun(TerrainParams().lightWord);
+    for (int f = 0; f < SKY_FACE_COUNT; ++f)
+        h = Fnv1a(EncodeBmp(GenerateSkyFace(f, 64, sun)), h);
+    EXPECT_EQ(h, 0xd22681c12eb71442ull) << std::hex << h;
+}
+
+// Generated worlds are valid and have ground below the wedge's drop height
+// where it starts and where it is reset; on the default island, land.
+TEST(Assets, GeneratedWorldsArePlayable)
+{
+    TerrainParams other;
+    other.seed = 99;
+    other.tilesAcross = 5;
+    other.tilesDown = 3;
+    other.subdivisions = 4;
+    other.cellSize = 20;
+    other.heightScale = 250;
+    other.roughness = 1.0f;
+    for (const TerrainParams& params : {TerrainParams(), other}) {
+        MapFileData file = GenerateTerrain(params);
+        std::vector<uint8_t> bytes = EncodeMapFile(file);
+        std::vector<std::string> faults = ValidateMapFile(bytes.data(), bytes.size(), nullptr);
+        ASSERT_TRUE(faults.empty()) << faults.front();
+        CMap map;
+        map.LoadGrid(file);
+        const float seaFloor = float(*std::min_element(file.heights.begin(), file.heights.end())) * map.heightScale;
+        for (auto [x, y] : {std::pair{START_X, START_Y}, {RESET_X, RESET_Y}}) {
+            if (params.seed == TerrainParams().seed) {  // the default island's spit
+                EXPECT_GT(map.GetHeight(x, y), seaFloor + map.heightScale) << "sea at " << x << ", " << y;
+            }
+            EXPECT_TRUE(map.Contains(x, y)) << "seed " << params.seed << " at " << x << ", " << y;
+            EXPECT_LT(map.GetHeight(x, y), DROP_HEIGHT) << "seed " << params.seed << " at " << x << ", " << y;
+        }
+    }
+}
+
+TEST(Assets, HudPanelLetsTheSceneThroughBelowItsPlate)
+{
+    Image picture, mask;
+    std::string error;
+    ASSERT_FALSE(RenderHudPanel(HudFonts(), picture, mask, error)) << error;
+    uint64_t h = Fnv1a(picture.rgb, Fnv1a(mask.rgb));
+    EXPECT_EQ(h, 2683580705403350983ull) << h;
+    EXPECT_EQ(picture.width, 800);
+    EXPECT_EQ(mask.height, 64);
+    EXPECT_LE(mask.At(4, 4)[0], 8) << "the title plate is opaque";
+    EXPECT_GE(mask.At(400, 63)[0], 250) << "the bottom row lets the scene through";
+}
