@@ -1,29 +1,44 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole suite under a virtual
-# display: the tests, the same tests built with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a short run of each fuzz target.
-# Non-zero on any failure. Extra arguments go to the first ctest run.
+# usage: ./test.sh [--quick] [CTEST ARGS...]
+# Installs what is missing, builds, and runs the suite under a virtual
+# display: the tests; the same tests built with AddressSanitizer and
+# UndefinedBehaviorSanitizer; a short run of each fuzz target; last, the
+# size of the tests against the code. CTEST ARGS (e.g. -R Bitmap) go to every
+# ctest run, and then the fuzzing is left out; --quick runs the plain tests
+# only (no sanitizer build, no fuzzing). Non-zero on any failure.
 source "$(dirname "$0")/scripts/setup.sh"
+quick=0
+if [ "${1:-}" = --quick ]; then quick=1; shift; fi
 install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 build_project "$BUILD_DIR"
-build_project "$ROOT/build-asan" -DTERRAVELL_SANITIZE=ON
 
 status=0
+run_ctest() {
+    local dir=$1; shift
+    (cd "$dir" && xvfb-run "${XVFB_ARGS[@]}" ctest --output-on-failure -j2 "$@") || status=1
+}
+
 echo "== Tests"
-(cd "$BUILD_DIR" && xvfb-run "${XVFB_ARGS[@]}" ctest --output-on-failure -j2 "$@") || status=1
+run_ctest "$BUILD_DIR" "$@"
 
-echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-(cd "$ROOT/build-asan" && xvfb-run "${XVFB_ARGS[@]}" ctest --output-on-failure -j2 -E '^e2e') || status=1
-# The real binary's exit tears down the GL driver, whose module is unloaded
-# before LeakSanitizer can name (and suppress) its allocations; the binary
-# runs with every other check, and leaks are checked in-process above.
-(cd "$ROOT/build-asan" && ASAN_OPTIONS=detect_leaks=0 xvfb-run "${XVFB_ARGS[@]}" ctest --output-on-failure -R '^e2e') ||
-    status=1
-unset LSAN_OPTIONS UBSAN_OPTIONS
+if [ $quick -eq 0 ]; then
+    build_project "$ROOT/build-asan" -DTERRAVELL_SANITIZE=ON
+    echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+    export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    run_ctest "$ROOT/build-asan" -LE e2e "$@"
+    # The real binary's exit tears down the GL driver, whose module is
+    # unloaded before LeakSanitizer can name (and suppress) its allocations;
+    # the binary runs with every other check, and leaks are checked
+    # in-process above.
+    ASAN_OPTIONS=detect_leaks=0 run_ctest "$ROOT/build-asan" -L e2e "$@"
+    unset LSAN_OPTIONS UBSAN_OPTIONS
+    if [ $# -eq 0 ]; then
+        echo "== Fuzzing"
+        "$ROOT/scripts/fuzz.sh" "${FUZZ_SECONDS:-30}" || status=1
+    fi
+fi
 
-echo "== Fuzzing"
-"$ROOT/scripts/fuzz.sh" "${FUZZ_SECONDS:-30}" || status=1
-
+echo "== Size of the tests"
+"$ROOT/scripts/test-ratio.sh" || status=1
 exit $status

@@ -1,5 +1,5 @@
 # Shared by the end-to-end scripts: start the real binary in a scratch
-# directory, find its window, press keys, wait for its exit status.
+# directory, find its window, take screenshots, wait for its exit status.
 set -euo pipefail
 
 : "${TERRAVELL_BIN:?}" "${TERRAVELL_DATA:?}"
@@ -9,7 +9,7 @@ trap 'kill "${GAME_PID:-}" 2>/dev/null || true; rm -rf "$WORK"' EXIT
 fail() { echo "FAIL: $*" >&2; [ -f "$WORK/stderr" ] && sed 's/^/  stderr: /' "$WORK/stderr" >&2; exit 1; }
 
 # Lays out a playable working directory with the generated assets.
-with_assets() { mkdir -p "$WORK/Data" && cp -r "$TERRAVELL_DATA"/. "$WORK/Data/"; }
+with_assets() { rm -rf "$WORK/Data" && cp -r "$TERRAVELL_DATA" "$WORK/Data"; }
 
 start_game() {
     (cd "$WORK" && exec "$TERRAVELL_BIN" 2>"$WORK/stderr") &
@@ -24,10 +24,10 @@ find_window() {
     xdotool mousemove --window "$WID" 10 10
 }
 
-# Waits for the game to end and sets STATUS; fails after $1 seconds.
+# wait_exit LIMIT [AFTER]: waits for the game to end and sets STATUS.
 wait_exit() {
-    local limit=${1:-20} i
-    for ((i = 0; i < limit * 10; i++)); do
+    local i
+    for ((i = 0; i < ${1:-20} * 10; i++)); do
         if ! kill -0 "$GAME_PID" 2>/dev/null; then
             set +e; wait "$GAME_PID"; STATUS=$?; set -e
             GAME_PID=
@@ -35,7 +35,14 @@ wait_exit() {
         fi
         sleep 0.1
     done
-    fail "the game did not end within $limit s"
+    fail "the game did not end within ${1:-20} s${2:+ after $2}"
+}
+
+# ends_cleanly WHAT: the game ends with status 0 and nothing on stderr.
+ends_cleanly() {
+    wait_exit 30 "$1"
+    [ "$STATUS" -eq 0 ] || fail "status $STATUS after $1, wanted 0"
+    [ ! -s "$WORK/stderr" ] || fail "the game wrote to stderr after $1"
 }
 
 # Holds Escape long enough for the game to see it held.

@@ -1,26 +1,38 @@
-# Start-up failures end with their exact lines and status 1.
+# Guards: a start-up failure of the real binary that does not end with
+# status 1, or whose stderr lines (each loader's own, then the failing
+# step's) are lost, repeated, reordered or reworded.
 source "$(dirname "$0")/lib.sh"
 
-# No Data directory at all: the font is the first thing loaded.
-start_game
-wait_exit 20
-[ "$STATUS" -eq 1 ] || fail "status $STATUS without Data, wanted 1"
-expected="Unable to load Data/Font.bmp: Couldn't open Data/Font.bmp
-Unable to load Data/Font.bmp: Couldn't open Data/Font.bmp
-Error building font: Couldn't open Data/Font.bmp
-Error in CGame::Init_Render(): Couldn't open Data/Font.bmp"
-[ "$(cat "$WORK/stderr")" = "$expected" ] || fail "unexpected lines without Data"
+eight_bit_font() {
+    mkdir -p "$WORK/Data"
+    printf 'BM\x3e\0\0\0\0\0\0\0\x3e\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x08\0\0\0\0\0\x04\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0' >"$WORK/Data/Font.bmp"
+}
+# The map's cell size is the 16-bit word at byte 20.
+zero_cell_size() { with_assets; printf '\0\0' | dd of="$WORK/Data/map1.raw" bs=1 seek=20 conv=notrunc status=none; }
+no_sky_top() { with_assets; rm "$WORK/Data/cliffTop.bmp"; }
 
-# A glyph sheet of the wrong depth is refused through the same lines.
-mkdir -p "$WORK/Data"
-printf 'BM\x3e\x00\x00\x00\x00\x00\x00\x00\x3e\x00\x00\x00\x28\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x08\x00\x00\x00\x00\x00\x04\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00' >"$WORK/Data/Font.bmp"
-start_game
-wait_exit 20
-[ "$STATUS" -eq 1 ] || fail "status $STATUS with an 8-bit font, wanted 1"
-why="expected a 24-bit uncompressed BMP, found 8 bits per pixel — convert it, e.g. with ImageMagick"
-expected="Unable to load Data/Font.bmp: $why
-Unable to load Data/Font.bmp: $why
-Error building font: $why
-Error in CGame::Init_Render(): $why"
-[ "$(cat "$WORK/stderr")" = "$expected" ] || fail "unexpected lines for an 8-bit font"
-echo "startup failures: 2 passed, 0 failed"
+# expect SETUP LINES...: after SETUP in an empty directory, the game ends
+# with 1 and exactly these lines.
+expect() {
+    local setup=$1
+    shift
+    rm -rf "$WORK/Data"
+    $setup
+    start_game
+    wait_exit 30
+    [ "$STATUS" -eq 1 ] || fail "$setup: status $STATUS, wanted 1"
+    [ "$(cat "$WORK/stderr")" = "$(printf '%s\n' "$@")" ] || fail "$setup: unexpected lines"
+}
+
+font="Couldn't open Data/Font.bmp"
+expect true "Unable to load Data/Font.bmp: $font" "Unable to load Data/Font.bmp: $font" \
+    "Error building font: $font" "Error in CGame::Init_Render(): $font"
+font="expected a 24-bit uncompressed BMP, found 8 bits per pixel — convert it, e.g. with ImageMagick"
+expect eight_bit_font "Unable to load Data/Font.bmp: $font" "Unable to load Data/Font.bmp: $font" \
+    "Error building font: $font" "Error in CGame::Init_Render(): $font"
+expect zero_cell_size "Unable to load Data/map1.raw: cell size is 0" \
+    "Error in CGame::Init_LoadScene(): cell size is 0"
+sky="Couldn't open Data/cliffTop.bmp"
+expect no_sky_top "Unable to load Data/cliffTop.bmp: $sky" "Unable to load Data/cliffTop.bmp: $sky" \
+    "Error building SkyBox: $sky" "Error in CGame::Init_LoadScene(): $sky"
+echo "startup failures: 4 passed, 0 failed"
