@@ -1,4 +1,4 @@
-// Guards the world as OpenGL draws it: triangle winding, placement, heights and texture coordinates of the terrain list, its lighting, the batched list against fans, sky faces loaded in order and stopping at a missing one, and the first frames' pixels.
+// Guards the world as OpenGL draws it: winding, placement, heights and texture coordinates of the terrain list, its lighting, the batched list against fans, and the sky, ground and wedge of the first frames.
 #include "tests/support/GlWindow.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestMaps.h"
@@ -7,10 +7,8 @@
 #include <SDL/SDL.h>
 
 #include <cmath>
-#include <filesystem>
 #include <string>
-
-namespace fs = std::filesystem;
+#include <tuple>
 
 namespace {
 
@@ -47,12 +45,8 @@ void TerrainView(bool mirrored)
 {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    if (mirrored)
-        glOrtho(-10, 90, 15, -60, -1000, 1000);
-    else
-        glOrtho(-10, 90, -60, 15, -1000, 1000);
+    glOrtho(-10, 90, mirrored ? 15 : -60, mirrored ? -60 : 15, -1000, 1000);
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
 }
 
 struct GridPoint {
@@ -154,105 +148,45 @@ TEST(WorldGl, TerrainListAsOpenGLDrawsIt)
     EXPECT_EQ(CaptureTerrain(map).size(), 0u);
 }
 
-TEST(WorldGl, SkyBoxLoadsItsFacesInOrderAndStopsAtAMissingOne)
-{
-    CTempDir dir;
-    WriteWorld(dir, TestMap(1, 1, 1, 10, 100));
-    CGame game;
-    OpenGameWindow(game);
-    // A whole sky is drawn in WorldPixels. Removing the faces from the back:
-    // each time the first missing face is the only one reported, so the
-    // faces are opened in table order.
-    for (int missing = 5; missing >= 0; --missing) {
-        std::string path = std::string("Data/cliff") + SKY_FACES[missing].text + ".bmp";
-        fs::remove(path);
-        CSkyBox sky;
-        bool failed = false;
-        std::string err = CaptureStderrOf([&] { failed = sky.Build("cliff"); });
-        EXPECT_TRUE(failed);
-        const std::string line = "Unable to load " + path + ": Couldn't open " + path + "\n";
-        EXPECT_EQ(err, line + line);
-        EXPECT_EQ(sky.list, 0u);
-        ASSERT_EQ(sky.textures.size(), 6u);
-        for (int i = 0; i < 6; ++i) {
-            GLint w = 0;
-            glBindTexture(GL_TEXTURE_2D, sky.textures[i]);
-            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
-            EXPECT_EQ(w, i < missing ? 16 : 0) << SKY_FACES[i].text;
-        }
-    }
-}
-
 // The whole game on a small world of plain colours: what the first frames show.
-class WorldPixels : public ::testing::Test {
-protected:
+TEST(WorldGl, TheFirstFramesShowSkyGroundAndTheRestingWedge)
+{
     CTempDir dir;
+    dir.CopyBuildAssets();  // font and HUD images
+    WriteWorld(dir, TestMap(4, 4, 2, 10, 100, 100));  // 80 x 80 units of flat ground at height 100
     CGame game;
-    std::vector<uint8_t> keys = std::vector<uint8_t>(SDLK_LAST, 0);
-
-    void SetUp() override
-    {
-        dir.CopyBuildAssets();  // font and HUD images
-        // 80 x 80 units of flat ground at height 100 under the start point (50, 5).
-        WriteWorld(dir, TestMap(4, 4, 2, 10, 100, 100));
-        ASSERT_FALSE(game.Start());
-    }
-
-    void ExpectColour(int x, int y, const Rgb& want, const char* what)
-    {
-        EXPECT_TRUE(ColourNear(ReadPixel(x, y), want)) << what << " at " << x << ", " << y << "; frame in "
-                                                       << SaveFrame("world-pixels");
-    }
-};
-
-Rgb Lit(const Rgb& c)
-{
-    // Flat ground lit from straight above: 0.94 of the texture's colour.
-    auto f = [](int v) { return int(std::lround(v * 0.94)); };
-    return {f(c.r), f(c.g), f(c.b)};
-}
-
-TEST_F(WorldPixels, StraightDownTheGroundLiesOnTheBottomFaceAndTheWedgeRestsInTheMiddle)
-{
-    game.RunFrame(keys.data());
-    game.DrawFrame();
+    ASSERT_FALSE(game.Start());
+    std::vector<uint8_t> keys(SDLK_LAST, 0);
+    // Flat ground lit from straight above shows 0.94 of its texture's colour.
+    const Rgb lit[2] = {{169, 113, 56}, {56, 113, 169}}, white{255, 255, 255};
+    auto expect = [&](std::initializer_list<std::tuple<int, int, Rgb, const char*>> points) {
+        game.DrawFrame();
+        for (const auto& [x, y, want, what] : points)
+            EXPECT_TRUE(ColourNear(ReadPixel(x, y), want)) << what << " at " << x << ", " << y << "; frame in "
+                                                           << SaveFrame("world-pixels");
+    };
     // The eye is 150 above the ground, 2 pixels to a unit: the ground spans
-    // x 300..460 and y 290..450 on screen, tiles 40 pixels square. The
-    // Bottom picture's top edge lies at x = -1, on the left.
-    ExpectColour(150, 300, SKY[0], "Bottom face, upper half of its picture");
-    ExpectColour(380, 500, SKY[0], "Bottom face, upper half of its picture");
-    ExpectColour(650, 300, Lower(SKY[0]), "Bottom face, lower half of its picture");
-    ExpectColour(320, 310, Lit(GROUND[0]), "tile 0");
-    ExpectColour(360, 310, Lit(GROUND[1]), "tile 1");
-    ExpectColour(360, 350, Lit(GROUND[1]), "tile 5");
-    ExpectColour(400, 350, Lit(GROUND[0]), "tile 6");
-    ExpectColour(440, 430, Lit(GROUND[1]), "tile 15");
-
-    int frames = 1;
-    while (game.map.player.velocity.z != 0.0f && frames < 200) {
+    // x 300..460 and y 290..450, tiles 40 pixels square. The Bottom
+    // picture's top edge lies at x = -1, on the left.
+    game.RunFrame(keys.data());
+    expect({{150, 300, SKY[0], "Bottom face, upper half"}, {380, 500, SKY[0], "Bottom face, upper half"},
+            {650, 300, Lower(SKY[0]), "Bottom face, lower half"}, {320, 310, lit[0], "tile 0"},
+            {360, 310, lit[1], "tile 1"}, {360, 350, lit[1], "tile 5"}, {400, 350, lit[0], "tile 6"},
+            {440, 430, lit[1], "tile 15"}});
+    for (int frames = 1; game.map.player.velocity.z != 0.0f; ++frames) {
+        ASSERT_LT(frames, 200) << "never landed";
         game.RunFrame(keys.data());
-        ++frames;
     }
-    ASSERT_EQ(game.map.player.position.z, 100.0f) << "landed after " << frames << " frames";
-    game.DrawFrame();
+    ASSERT_EQ(game.map.player.position.z, 100.0f);
     // The wedge's rear edge is at the centre, its nose 16 pixels above.
-    ExpectColour(400, 296, {255, 255, 255}, "wedge");
-    ExpectColour(400, 290, {255, 255, 255}, "wedge");
-    ExpectColour(400, 320, Lit(GROUND[0]), "ground behind the wedge");
-
+    expect({{400, 296, white, "wedge"}, {400, 290, white, "wedge"}, {400, 320, lit[0], "ground behind the wedge"}});
     // Looking up from below the ground, which is culled, at the Top face.
     game.map.player.camera.y = 0.5f;
-    game.DrawFrame();
-    ExpectColour(650, 300, SKY[1], "Top face");
-
-    // Level: the Back face ahead with its picture upright, the Left face on
-    // the right-hand side and the Right face on the left.
+    expect({{650, 300, SKY[1], "Top face"}});
+    // Level: the Back face ahead, upright; the Left face on the right, the Right face on the left.
     game.map.player.camera.y = 0.25f;
-    game.DrawFrame();
-    ExpectColour(550, 150, SKY[3], "upper half of the Back face");
-    ExpectColour(550, 420, Lower(SKY[3]), "lower half of the Back face");
-    ExpectColour(790, 150, SKY[5], "Left face");
-    ExpectColour(10, 150, SKY[4], "Right face");
+    expect({{550, 150, SKY[3], "Back face, upper half"}, {550, 420, Lower(SKY[3]), "Back face, lower half"},
+            {790, 150, SKY[5], "Left face"}, {10, 150, SKY[4], "Right face"}});
 }
 
 // The batched list must be a pure speed-up: the same pixels, bit for bit,
