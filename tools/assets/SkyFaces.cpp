@@ -23,8 +23,6 @@ const float CORNERS[SKY_FACE_COUNT][4][3] = {
 
 const float PI = 3.14159265f;
 
-float Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
 // Fractal noise around the horizon, `period` lattice cells to a full turn
 // so that it closes on itself behind the viewer.
 float Around(float azimuth, int period, uint32_t seed, float gain)
