@@ -36,8 +36,6 @@ Input Apply(std::initializer_list<int> held, Input in = Input())
     return in;
 }
 
-float Length(const Vec3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
-
 } // namespace
 
 TEST(HeldKeys, ArrowsPushAndTurnAndPairsCancel)
