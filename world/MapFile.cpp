@@ -85,7 +85,7 @@ std::vector<std::string> Validate(uint64_t size, const uint8_t* head, size_t hea
         faults.push_back("texture count is 0");
     if (!s.bounded)
         faults.push_back("map is too large: " + std::to_string(s.columns) + " x " + std::to_string(s.rows) +
-                         " vertices (at most 16777216 in all)");
+                         " vertices (at most " + std::to_string(MAP_MAX_VERTICES) + " in all)");
     if (s.tableEnd > size || s.tableEnd > headSize)
         faults.push_back("map file is truncated in the texture table");
 
@@ -224,5 +224,5 @@ Vec3 LightDirFromWord(uint32_t lightWord)
 std::string MapTexturePath(uint32_t number)
 {
     // A signed decimal of at least four digits: 7 is Tex0007, 12345 Tex12345.
-    return FormatAssetPath("Data\\Tex%04d.bmp", int(int32_t(number)));
+    return FormatAssetPath(TERRAIN_TEXTURE_ASSET_FORMAT, int(int32_t(number)));
 }

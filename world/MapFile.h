@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/GameFacts.h"
 #include "math/Vec3.h"
 
 #include <cstddef>
@@ -33,9 +34,6 @@ struct MapFileData {
 };
 
 constexpr uint32_t MAP_HEADER_BYTES = 32;
-// Far more than any terrain drawn at interactive rates; keeps every size
-// product well inside 32 bits.
-constexpr uint64_t MAP_MAX_VERTICES = uint64_t(1) << 24;
 
 // Reads and checks a whole map file held in memory. Returns every fault
 // found (empty for a valid file); `out` is filled only when there is none.

@@ -3,12 +3,11 @@
 #include "tools/assets/TerrainTextures.h"
 #include "tools/common/Noise.h"
 #include "world/MapFile.h"
+#include "world/SkyBox.h"
 
 #include <cmath>
 
 namespace {
-
-const char* const FACE_NAMES[SKY_FACE_COUNT] = {"Bottom", "Top", "Front", "Back", "Right", "Left"};
 
 // The cube the game draws: per face, the corners at (s, t) = (0, 0),
 // (1, 0), (0, 1) and (1, 1).
@@ -83,7 +82,7 @@ Rgb Sea(const Vec3& dir)
 
 } // namespace
 
-const char* SkyFaceName(int face) { return face >= 0 && face < SKY_FACE_COUNT ? FACE_NAMES[face] : ""; }
+const char* SkyFaceName(int face) { return face >= 0 && face < SKY_FACE_COUNT ? SKY_FACES[face].text : ""; }
 
 Vec3 SkyFaceDirection(int face, float s, float t)
 {

@@ -1,10 +1,12 @@
 // Writes the game's asset set into a directory. Deterministic: the same
 // inputs always give the same bytes.
+#include "game/GameFacts.h"
 #include "tools/assets/FontSheet.h"
 #include "tools/assets/HudPanel.h"
 #include "tools/assets/SkyFaces.h"
 #include "tools/assets/TerrainGenerator.h"
 #include "tools/assets/TerrainTextures.h"
+#include "tools/common/AssetNames.h"
 #include "tools/common/Image.h"
 
 #include <cstdio>
@@ -12,9 +14,6 @@
 #include <string>
 
 namespace {
-
-const int TERRAIN_TEXTURE_SIZE = 256;
-const int SKY_FACE_SIZE = 512;
 
 int Usage()
 {
@@ -35,21 +34,18 @@ bool WriteWorld(const std::string& outDir)
 {
     TerrainParams params;
     MapFileData map = GenerateTerrain(params);
-    std::string mapPath = outDir + "/map1.raw";
+    std::string mapPath = outDir + "/" + MapFileName();
     if (!WriteMapFile(mapPath.c_str(), map)) {
         fprintf(stderr, "terravell-assets: cannot write %s\n", mapPath.c_str());
         return true;
     }
     std::vector<Image> textures = GenerateTerrainTextures(TERRAIN_TEXTURE_SIZE, params.subdivisions);
-    for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t) {
-        char name[32];
-        snprintf(name, sizeof name, "/Tex%04u.bmp", unsigned(TerrainTextureNumber(t)));
-        if (Write(outDir + name, textures[t]))
+    for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t)
+        if (Write(outDir + "/" + TerrainTextureFileName(TerrainTextureNumber(t)), textures[t]))
             return true;
-    }
     Vec3 sun = ApparentSun(params.lightWord);
     for (int face = 0; face < SKY_FACE_COUNT; ++face)
-        if (Write(outDir + "/cliff" + SkyFaceName(face) + ".bmp", GenerateSkyFace(face, SKY_FACE_SIZE, sun)))
+        if (Write(outDir + "/" + SkyFaceFileName(face), GenerateSkyFace(face, SKY_FACE_SIZE, sun)))
             return true;
     return false;
 }
@@ -82,7 +78,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "terravell-assets: %s\n", error.c_str());
         return 1;
     }
-    if (Write(outDir + "/Font.bmp", sheet))
+    if (Write(outDir + "/" + FontFileName(), sheet))
         return 1;
 
     Image picture, mask;
@@ -90,7 +86,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "terravell-assets: %s\n", error.c_str());
         return 1;
     }
-    if (Write(outDir + "/Hud00t.bmp", picture) || Write(outDir + "/Hud00m.bmp", mask))
+    if (Write(outDir + "/" + HudPictureFileName(0), picture) || Write(outDir + "/" + HudMaskFileName(0), mask))
         return 1;
 
     return WriteWorld(outDir) ? 1 : 0;

@@ -4,6 +4,8 @@
 // sequence, CMap::Load. Prints a table; asserts nothing.
 //   terravell-bench [--data DIR] [--frames N] [--quick]
 #include "game/Game.h"
+#include "game/GameFacts.h"
+#include "gfx/AssetPath.h"
 #include "tools/assets/TerrainGenerator.h"
 #include "tools/map/WorldWriter.h"
 
@@ -199,7 +201,7 @@ void LoadRow(int side, const fs::path& assets)
         double ms = -1;
         if (!game.Init_Renderer()) {
             Clock::time_point start = Clock::now();
-            if (!game.map.Load("Data/map1.raw")) {
+            if (!game.map.Load(AssetPath(MAP_ASSET).c_str())) {
                 glFinish();
                 ms = MsSince(start);
             }

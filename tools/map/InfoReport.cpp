@@ -1,7 +1,7 @@
 #include "tools/map/InfoReport.h"
 
+#include "game/GameFacts.h"
 #include "gfx/Bitmap.h"
-#include "tools/assets/TerrainGenerator.h"
 #include "tools/map/SunDirection.h"
 #include "world/Map.h"
 #include "world/MapFile.h"

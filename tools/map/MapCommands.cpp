@@ -1,5 +1,6 @@
 #include "tools/map/MapCommands.h"
 
+#include "game/GameFacts.h"
 #include "tools/assets/TerrainGenerator.h"
 #include "tools/assets/TileTexturing.h"
 #include "tools/map/HeightmapReader.h"
@@ -93,11 +94,11 @@ int ParseOrExit(Command command, const char* name, const std::vector<std::string
     return -1;
 }
 
-// The tiles along each side when only the picture is given: 16 along the
-// longer side, the other in proportion.
+// The tiles along each side when only the picture is given: as many as the
+// default world has along the longer side, the other in proportion.
 void TilesForPicture(const Heightmap& picture, TerrainParams& params)
 {
-    const double longSide = 16.0;
+    const double longSide = double(DEFAULT_MAP_TILES_ACROSS);
     double w = std::max(1, picture.width - 1), h = std::max(1, picture.height - 1);
     double across = w >= h ? longSide : std::max(1.0, std::round(longSide * w / h));
     double down = h >= w ? longSide : std::max(1.0, std::round(longSide * h / w));

@@ -1,52 +1,67 @@
 #include "tools/map/WorldOptions.h"
 
+#include "game/GameFacts.h"
 #include "tools/map/SunDirection.h"
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-const char* GENERATE_USAGE =
-    "usage: terravell-map generate [options] -o DIR\n"
-    "Writes a generated world into DIR: map1.raw and the terrain textures it names.\n"
-    "\n"
-    "  -o, --output DIR        where to write (created if missing)\n"
-    "  --seed N                landscape seed (default 7, the default world)\n"
-    "  --tiles WxH             tiles across and down (default 16x16)\n"
-    "  --subdivisions N        grid cells along a tile side (default 8)\n"
-    "  --cell-size N           world units between vertices (default 8)\n"
-    "  --height-scale N        hundredths of a world unit per height step (default 100)\n"
-    "  --roughness R           0 smooth .. 1 craggy (default 0.5)\n"
-    "  --sun-elevation DEG     sun height above the horizon, 0..90\n"
-    "  --sun-azimuth DEG       sun direction in the ground plane: 0 along +x (columns),\n"
-    "                          90 along +y (rows); the map file can hold only a few\n"
-    "                          directions, and the nearest one is used and reported\n"
-    "  --with-assets[=DATADIR] also copy the font, HUD and sky images from DATADIR\n"
-    "                          (default: the Data directory beside this program),\n"
-    "                          so DIR is a complete Data folder\n"
-    "  -h, --help              this text\n";
-
-const char* IMPORT_USAGE =
-    "usage: terravell-map import HEIGHTMAP -o DIR [options]\n"
-    "Turns a grayscale picture into a world in DIR: map1.raw and its terrain textures.\n"
-    "HEIGHTMAP is an 8- or 16-bit grayscale PNG, a binary PGM (P5, 8 or 16 bit) or a\n"
-    "24-bit BMP (colour pictures are read by luminance). Its top row becomes the map's\n"
-    "row 0, its left column column 0; it is resampled bilinearly onto the grid, black\n"
-    "becoming height 1 and white 255.\n"
-    "\n"
-    "  -o, --output DIR        where to write (created if missing)\n"
-    "  --tiles WxH             tiles across and down (default: 16 along the picture's\n"
-    "                          longer side, the other side in proportion)\n"
-    "  --subdivisions N        grid cells along a tile side (default 8)\n"
-    "  --cell-size N           world units between vertices (default 8)\n"
-    "  --height-scale N        hundredths of a world unit per height step (default 100)\n"
-    "  --stretch               map the lowest pixel to 1 and the highest to 255\n"
-    "  --sun-elevation DEG     as for generate\n"
-    "  --sun-azimuth DEG       as for generate\n"
-    "  --with-assets[=DATADIR] as for generate\n"
-    "  -h, --help              this text\n";
+// The usage texts, with the defaults the tool really uses.
+std::string BuildUsage(Command command)
+{
+    char text[4096];
+    if (command == Command::Generate) {
+        snprintf(text, sizeof text,
+                 "usage: terravell-map generate [options] -o DIR\n"
+                 "Writes a generated world into DIR: map1.raw and the terrain textures it names.\n"
+                 "\n"
+                 "  -o, --output DIR        where to write (created if missing)\n"
+                 "  --seed N                landscape seed (default %u, the default world)\n"
+                 "  --tiles WxH             tiles across and down (default %ux%u)\n"
+                 "  --subdivisions N        grid cells along a tile side (default %u)\n"
+                 "  --cell-size N           world units between vertices (default %u)\n"
+                 "  --height-scale N        hundredths of a world unit per height step (default %u)\n"
+                 "  --roughness R           0 smooth .. 1 craggy (default %g)\n"
+                 "  --sun-elevation DEG     sun height above the horizon, 0..90\n"
+                 "  --sun-azimuth DEG       sun direction in the ground plane: 0 along +x (columns),\n"
+                 "                          90 along +y (rows); the map file can hold only a few\n"
+                 "                          directions, and the nearest one is used and reported\n"
+                 "  --with-assets[=DATADIR] also copy the font, HUD and sky images from DATADIR\n"
+                 "                          (default: the Data directory beside this program),\n"
+                 "                          so DIR is a complete Data folder\n"
+                 "  -h, --help              this text\n",
+                 unsigned(DEFAULT_MAP_SEED), unsigned(DEFAULT_MAP_TILES_ACROSS), unsigned(DEFAULT_MAP_TILES_DOWN),
+                 unsigned(DEFAULT_MAP_SUBDIVISIONS), unsigned(DEFAULT_MAP_CELL_SIZE), unsigned(DEFAULT_MAP_HEIGHT_SCALE),
+                 double(DEFAULT_MAP_ROUGHNESS));
+    } else {
+        snprintf(text, sizeof text,
+                 "usage: terravell-map import HEIGHTMAP -o DIR [options]\n"
+                 "Turns a grayscale picture into a world in DIR: map1.raw and its terrain textures.\n"
+                 "HEIGHTMAP is an 8- or 16-bit grayscale PNG, a binary PGM (P5, 8 or 16 bit) or a\n"
+                 "24-bit BMP (colour pictures are read by luminance). Its top row becomes the map's\n"
+                 "row 0, its left column column 0; it is resampled bilinearly onto the grid, black\n"
+                 "becoming height 1 and white 255.\n"
+                 "\n"
+                 "  -o, --output DIR        where to write (created if missing)\n"
+                 "  --tiles WxH             tiles across and down (default: %u along the picture's\n"
+                 "                          longer side, the other side in proportion)\n"
+                 "  --subdivisions N        grid cells along a tile side (default %u)\n"
+                 "  --cell-size N           world units between vertices (default %u)\n"
+                 "  --height-scale N        hundredths of a world unit per height step (default %u)\n"
+                 "  --stretch               map the lowest pixel to 1 and the highest to 255\n"
+                 "  --sun-elevation DEG     as for generate\n"
+                 "  --sun-azimuth DEG       as for generate\n"
+                 "  --with-assets[=DATADIR] as for generate\n"
+                 "  -h, --help              this text\n",
+                 unsigned(DEFAULT_MAP_TILES_ACROSS), unsigned(DEFAULT_MAP_SUBDIVISIONS),
+                 unsigned(DEFAULT_MAP_CELL_SIZE), unsigned(DEFAULT_MAP_HEIGHT_SCALE));
+    }
+    return text;
+}
 
 // Whole number in [low, high]; true on failure.
 bool ParseWhole(const std::string& text, unsigned long long low, unsigned long long high, unsigned long long& value)
@@ -147,7 +162,12 @@ bool Apply(Command command, const std::string& name, const std::string& value, W
 
 } // namespace
 
-const char* WorldUsage(Command command) { return command == Command::Generate ? GENERATE_USAGE : IMPORT_USAGE; }
+const char* WorldUsage(Command command)
+{
+    static const std::string generate = BuildUsage(Command::Generate);
+    static const std::string import = BuildUsage(Command::Import);
+    return command == Command::Generate ? generate.c_str() : import.c_str();
+}
 
 bool ParseWorldOptions(Command command, const std::vector<std::string>& args, WorldOptions& out, std::string& error)
 {
@@ -209,7 +229,7 @@ bool ParseWorldOptions(Command command, const std::vector<std::string>& args, Wo
     uint64_t rows = uint64_t(p.tilesDown) * p.subdivisions + 1;
     if (columns > MAP_MAX_VERTICES || rows > MAP_MAX_VERTICES || columns * rows > MAP_MAX_VERTICES) {
         error = "a grid of " + std::to_string(columns) + " x " + std::to_string(rows) +
-                " vertices is more than the game reads (16777216 in all)";
+                " vertices is more than the game reads (" + std::to_string(MAP_MAX_VERTICES) + " in all)";
         return true;
     }
 
