@@ -32,7 +32,7 @@ std::vector<float> GenerateHeightField(const TerrainParams& params);
 // for heights that come from elsewhere.
 MapFileData MapForParams(const TerrainParams& params);
 
-// The whole map: heights quantised to 1..255 (0 would read as "no ground"),
+// The whole map: heights quantised to 1..255 (the sea floor a few steps up),
 // a material for every tile corner (the island kept off the map's edge but
 // for the spit, the start and reset points on land), the shore shaped to
 // the one the textures draw, the ground under the start and reset points

@@ -101,11 +101,12 @@ void DescribeGround(std::string& text, const CMap& map, const char* name, float 
 {
     char where[48];
     snprintf(where, sizeof where, "%s (%g, %g)", name, double(x), double(y));
-    float h = map.GetHeight(x, y);
-    if (h == 0.0f)
-        Line(text, "  %-15s no ground: the player falls until it is put back", where);
+    // The game's own test for ground: any point of the grid, height 0 included.
+    if (map.Contains(x, y))
+        Line(text, "  %-15s ground %.2f (the player drops from %g)", where, double(map.GetHeight(x, y)),
+             double(DROP_HEIGHT));
     else
-        Line(text, "  %-15s ground %.2f (the player drops from %g)", where, double(h), double(DROP_HEIGHT));
+        Line(text, "  %-15s no ground: the player falls until it is put back", where);
 }
 
 void DescribeMap(std::string& text, const MapFileData& file, const fs::path& mapDir)
@@ -130,8 +131,6 @@ void DescribeMap(std::string& text, const MapFileData& file, const fs::path& map
     Line(text, "  raw            %u .. %u", unsigned(*lo), unsigned(*hi));
     Line(text, "  scaled         %.2f .. %.2f world units", double(float(*lo) * map.heightScale),
          double(float(*hi) * map.heightScale));
-    if (*lo == 0)
-        Line(text, "  note           height 0 reads as no ground: the player falls through there");
 
     DescribeLight(text, file.header.lightWord);
     Line(text, "player");

@@ -161,7 +161,7 @@ int RunImport(const std::vector<std::string>& args)
     MapFileData map = MapForParams(p);
     map.heights = QuantiseHeights(ResampleBilinear(picture, map.Columns(), map.Rows()), options.stretch);
     AssignTileTextures(map);
-    printf("heights: %s\n", options.stretch ? "lowest pixel 1, highest 255" : "black 1, white 255");
+    printf("heights: %s\n", options.stretch ? "lowest pixel 0, highest 255" : "black 0, white 255");
     ReportSun(options);
     if (WriteWorld(options.outDir, map, options.withAssets, options.assetDir, error))
         return Failure(error);
