@@ -7,6 +7,7 @@
 #include "game/GameFacts.h"
 #include "gfx/AssetPath.h"
 #include "tools/assets/TerrainGenerator.h"
+#include "tools/common/ProcStatus.h"
 #include "tools/map/WorldWriter.h"
 
 #include <GL/gl.h>
@@ -38,19 +39,6 @@ double Percentile(std::vector<double> v, double p)
 {
     std::sort(v.begin(), v.end());
     return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
-}
-
-long PeakResidentKiB()
-{
-    FILE* status = fopen("/proc/self/status", "r");
-    char line[256];
-    long kib = -1;
-    while (status && fgets(line, sizeof line, status))
-        if (strncmp(line, "VmHWM:", 6) == 0)
-            kib = strtol(line + 6, nullptr, 10);
-    if (status)
-        fclose(status);
-    return kib;
 }
 
 // A scratch working directory holding a copy of a Data folder.
@@ -207,7 +195,7 @@ void LoadRow(int side, const fs::path& assets)
             }
         }
         char result[128];
-        int n = snprintf(result, sizeof result, "%f %ld", ms, PeakResidentKiB());
+        int n = snprintf(result, sizeof result, "%f %ld", ms, ProcStatusKiB("VmHWM"));
         ssize_t ignored = write(pipeFds[1], result, size_t(n));
         (void)ignored;
         _exit(0);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/common/FileBytes.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,5 +30,3 @@ struct Image {
 // to four bytes. Same picture, same bytes.
 std::vector<uint8_t> EncodeBmp(const Image& image);
 bool WriteBmp(const std::string& path, const Image& image);
-
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -2,6 +2,7 @@
 
 #include "game/GameFacts.h"
 #include "gfx/Bitmap.h"
+#include "tools/common/FileBytes.h"
 #include "tools/map/SunDirection.h"
 #include "world/Map.h"
 #include "world/MapFile.h"
@@ -138,34 +139,26 @@ void DescribeMap(std::string& text, const MapFileData& file, const fs::path& map
     DescribeGround(text, map, "reset", RESET_X, RESET_Y);
 }
 
-// Reads the whole file when it is of a size to hold; false when it cannot
-// be opened or read, with `error` set.
+// Reads the whole file when it is of a size to hold, and of a larger one
+// only its size; true when it cannot be opened or read, with `error` set.
 bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, uint64_t& size, std::string& error)
 {
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) {
-        error = strerror(errno);
-        return false;
-    }
     std::error_code failure;
-    if (!fs::is_regular_file(path, failure)) {
+    uint64_t onDisk = fs::is_regular_file(path, failure) ? fs::file_size(path, failure) : 0;
+    if (!failure && onDisk > WHOLE_FILE_LIMIT) {
+        FILE* file = fopen(path.c_str(), "rb");
+        if (!file) {
+            error = strerror(errno);
+            return true;
+        }
         fclose(file);
-        error = "not a regular file";
+        size = onDisk;
         return false;
     }
-    bool ok = fseeko(file, 0, SEEK_END) == 0;
-    off_t end = ok ? ftello(file) : -1;
-    ok = ok && end >= 0 && fseeko(file, 0, SEEK_SET) == 0;
-    size = ok ? uint64_t(end) : 0;
-    if (ok && size <= WHOLE_FILE_LIMIT) {
-        bytes.resize(size);
-        ok = fread(bytes.data(), 1, size, file) == size;
-    }
-    int readErrno = errno;
-    fclose(file);
-    if (!ok)
-        error = strerror(readErrno);
-    return ok;
+    if (ReadFileBytes(path, bytes, error))
+        return true;
+    size = bytes.size();
+    return false;
 }
 
 } // namespace
@@ -176,7 +169,7 @@ InfoReport BuildInfoReport(const std::string& path)
     std::vector<uint8_t> bytes;
     uint64_t size = 0;
     std::string error;
-    if (!ReadWhole(path, bytes, size, error)) {
+    if (ReadWhole(path, bytes, size, error)) {
         report.text = "cannot read " + path + ": " + error;
         return report;
     }
