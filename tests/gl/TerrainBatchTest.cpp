@@ -56,8 +56,9 @@ TEST(TerrainBatch, TrianglesDrawTheSamePixelsAsFans)
         size_t differing = 0;
         for (size_t i = 0; i < fromFans.rgb.size(); ++i)
             differing += fromFans.rgb[i] != fromTriangles.rgb[i];
-        EXPECT_EQ(differing, 0u) << "view " << n << ": " << WriteBmp("/tmp/terravell-fans.bmp", fromFans)
-                                 << WriteBmp("/tmp/terravell-triangles.bmp", fromTriangles);
+        std::string error;
+        EXPECT_EQ(differing, 0u) << "view " << n << ": " << WriteBmp("/tmp/terravell-fans.bmp", fromFans, error)
+                                 << WriteBmp("/tmp/terravell-triangles.bmp", fromTriangles, error);
         // Something was drawn: the comparison is not of two empty frames.
         size_t lit = 0;
         for (uint8_t byte : fromTriangles.rgb)

@@ -91,14 +91,15 @@ void WritePgm(const std::string& path, int w, int h, int maxValue, const std::ve
             bytes += char(s >> 8);
         bytes += char(s & 0xFF);
     }
-    ASSERT_TRUE(WriteFileBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end())));
+    std::string error;
+    ASSERT_FALSE(WriteFileBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()), error)) << error;
 }
 
 MapFileData ReadBack(const std::string& path)
 {
     MapFileData map;
     std::string fault;
-    EXPECT_TRUE(ReadMapFile(path.c_str(), map, fault)) << fault;
+    EXPECT_FALSE(ReadMapFile(path.c_str(), map, fault)) << fault;
     return map;
 }
 
@@ -276,7 +277,7 @@ TEST(MapToolRun, InfoAndTheGameAgreeOnHostileFiles)
 
         MapFileData read;
         std::string fault;
-        EXPECT_EQ(ReadMapFile("case.raw", read, fault), valid) << fault;
+        EXPECT_EQ(!ReadMapFile("case.raw", read, fault), valid) << fault;
         if (!valid) {
             CMap map;
             bool refused = false;

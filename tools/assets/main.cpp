@@ -24,9 +24,10 @@ int Usage()
 // True on failure, after saying which file.
 bool Write(const std::string& path, const Image& image)
 {
-    if (WriteBmp(path, image))
+    std::string error;
+    if (!WriteBmp(path, image, error))
         return false;
-    fprintf(stderr, "terravell-assets: cannot write %s\n", path.c_str());
+    fprintf(stderr, "terravell-assets: cannot write %s: %s\n", path.c_str(), error.c_str());
     return true;
 }
 
@@ -35,8 +36,9 @@ bool WriteWorld(const std::string& outDir)
     TerrainParams params;
     MapFileData map = GenerateTerrain(params);
     std::string mapPath = outDir + "/" + MapFileName();
-    if (!WriteMapFile(mapPath.c_str(), map)) {
-        fprintf(stderr, "terravell-assets: cannot write %s\n", mapPath.c_str());
+    std::string error;
+    if (WriteMapFile(mapPath.c_str(), map, error)) {
+        fprintf(stderr, "terravell-assets: cannot write %s: %s\n", mapPath.c_str(), error.c_str());
         return true;
     }
     std::vector<Image> textures = GenerateTerrainTextures(TERRAIN_TEXTURE_SIZE, params.subdivisions);
@@ -74,7 +76,7 @@ int main(int argc, char** argv)
 
     Image sheet;
     std::string error;
-    if (!RenderFontSheet(fontPath, sheet, error)) {
+    if (RenderFontSheet(fontPath, sheet, error)) {
         fprintf(stderr, "terravell-assets: %s\n", error.c_str());
         return 1;
     }

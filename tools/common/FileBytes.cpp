@@ -33,11 +33,20 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::st
     return failed;
 }
 
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
 {
     FILE* file = fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return fclose(file) == 0 && ok;
+    if (!file) {
+        error = strerror(errno);
+        return true;
+    }
+    bool failed = !bytes.empty() && fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size();
+    int writeErrno = errno;
+    if (fclose(file) != 0 && !failed) {
+        failed = true;
+        writeErrno = errno;
+    }
+    if (failed)
+        error = strerror(writeErrno);
+    return failed;
 }

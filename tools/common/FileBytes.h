@@ -8,4 +8,6 @@
 // reason or "not a regular file".
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
 
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// Writes the bytes as the whole file. True on failure, with `error` the
+// system's reason.
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);

@@ -38,7 +38,7 @@ std::vector<uint8_t> EncodeBmp(const Image& image)
     return out;
 }
 
-bool WriteBmp(const std::string& path, const Image& image)
+bool WriteBmp(const std::string& path, const Image& image, std::string& error)
 {
-    return WriteFileBytes(path, EncodeBmp(image));
+    return WriteFileBytes(path, EncodeBmp(image), error);
 }

@@ -29,4 +29,5 @@ struct Image {
 // A 24-bit uncompressed BMP: rows bottom-up, blue-green-red, each padded
 // to four bytes. Same picture, same bytes.
 std::vector<uint8_t> EncodeBmp(const Image& image);
-bool WriteBmp(const std::string& path, const Image& image);
+// True on failure, with `error` the system's reason.
+bool WriteBmp(const std::string& path, const Image& image, std::string& error);

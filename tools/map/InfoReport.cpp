@@ -177,7 +177,7 @@ InfoReport BuildInfoReport(const std::string& path)
 
     MapFileData file;
     std::string fault;
-    report.valid = ReadMapFile(path.c_str(), file, fault);
+    report.valid = !ReadMapFile(path.c_str(), file, fault);
     if (size <= WHOLE_FILE_LIMIT)
         report.faults = ValidateMapFile(bytes.data(), bytes.size(), nullptr);
     else if (!report.valid)
@@ -190,7 +190,7 @@ InfoReport BuildInfoReport(const std::string& path)
     MapHeader header;
     if (report.valid) {
         DescribeMap(text, file, fs::path(path).parent_path());
-    } else if (ParseMapHeader(bytes.data(), bytes.size(), header)) {
+    } else if (!ParseMapHeader(bytes.data(), bytes.size(), header)) {
         // What the broken file claims, to see where it goes wrong.
         DescribeHeader(text, header);
         DescribeLight(text, header.lightWord);

@@ -23,8 +23,8 @@ bool WriteTextures(const fs::path& dir, const MapFileData& map, std::string& err
         if (!named)
             continue;
         fs::path path = dir / TerrainTextureFileName(number);
-        if (!WriteBmp(path.string(), GenerateTerrainTexture(t, TERRAIN_TEXTURE_SIZE, map.header.subdivisions))) {
-            error = "cannot write " + path.string();
+        if (WriteBmp(path.string(), GenerateTerrainTexture(t, TERRAIN_TEXTURE_SIZE, map.header.subdivisions), error)) {
+            error = "cannot write " + path.string() + ": " + error;
             return true;
         }
         ++written;
@@ -84,8 +84,8 @@ bool WriteWorld(const std::string& dir, const MapFileData& map, bool withAssets,
         return true;
     }
     fs::path mapPath = fs::path(dir) / MapFileName();
-    if (!WriteFileBytes(mapPath.string(), bytes)) {
-        error = "cannot write " + mapPath.string();
+    if (WriteFileBytes(mapPath.string(), bytes, error)) {
+        error = "cannot write " + mapPath.string() + ": " + error;
         return true;
     }
     printf("wrote %s (%zu bytes)\n", mapPath.string().c_str(), bytes.size());

@@ -91,8 +91,9 @@ int main(int argc, char** argv)
     std::fill(keys.begin(), keys.end(), 0);
     game.DrawFrame();
     Image frame = ReadBackBuffer();
-    if (!WriteBmp(argv[1], frame)) {
-        fprintf(stderr, "terravell-shot: cannot write %s\n", argv[1]);
+    std::string error;
+    if (WriteBmp(argv[1], frame, error)) {
+        fprintf(stderr, "terravell-shot: cannot write %s: %s\n", argv[1], error.c_str());
         return 1;
     }
     return 0;
