@@ -7,19 +7,27 @@
 #include "tools/assets/TerrainGenerator.h"
 #include "tools/assets/TerrainTextures.h"
 #include "tools/common/AssetNames.h"
+#include "tools/common/CommandLine.h"
 #include "tools/common/Image.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
-int Usage()
-{
-    fprintf(stderr, "usage: terravell-assets OUTDIR [--font FONT.ttf] [--sans FONT.ttf] [--bold FONT.ttf]\n");
-    return 2;
-}
+const char* USAGE =
+    "usage: terravell-assets OUTDIR [--font FONT.ttf] [--sans FONT.ttf] [--bold FONT.ttf]\n"
+    "Writes the game's asset set into OUTDIR: the font sheet, the HUD panel, the\n"
+    "default world's map and terrain textures, and the sky faces.\n"
+    "\n"
+    "  --font FONT.ttf         monospaced font of the glyph sheet\n"
+    "  --sans FONT.ttf         regular font of the HUD panel\n"
+    "  --bold FONT.ttf         bold font of the HUD panel\n"
+    "  -h, --help              this text\n"
+    "  --version               the tool's version\n";
+
+const char* PROGRAM = "terravell-assets";
 
 // True on failure, after saying which file.
 bool Write(const std::string& path, const Image& image)
@@ -59,23 +67,35 @@ int main(int argc, char** argv)
     std::string outDir;
     std::string fontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
     HudFonts hudFonts;
-    for (int i = 1; i < argc; ++i) {
-        if (strcmp(argv[i], "--font") == 0 && i + 1 < argc)
-            fontPath = argv[++i];
-        else if (strcmp(argv[i], "--sans") == 0 && i + 1 < argc)
-            hudFonts.regular = argv[++i];
-        else if (strcmp(argv[i], "--bold") == 0 && i + 1 < argc)
-            hudFonts.bold = argv[++i];
-        else if (argv[i][0] == '-' || !outDir.empty())
-            return Usage();
-        else
-            outDir = argv[i];
+    static const std::vector<option> OPTIONS = LongOptions({
+        {"font", required_argument, nullptr, 'f'},
+        {"sans", required_argument, nullptr, 's'},
+        {"bold", required_argument, nullptr, 'b'},
+    });
+    CCommandLine line(argc, argv);
+    std::string error;
+    int id;
+    while ((id = line.Next("h", OPTIONS.data(), error)) != -1) {
+        switch (id) {
+        case 'f':
+            fontPath = line.Value();
+            break;
+        case 's':
+            hudFonts.regular = line.Value();
+            break;
+        case 'b':
+            hudFonts.bold = line.Value();
+            break;
+        default:
+            return CommonOption(id, PROGRAM, USAGE, error);
+        }
     }
-    if (outDir.empty())
-        return Usage();
+    std::vector<std::string> operands = line.Operands();
+    if (operands.size() != 1)
+        return UsageError(PROGRAM, operands.empty() ? "missing OUTDIR" : "unexpected argument '" + operands[1] + "'");
+    outDir = operands[0];
 
     Image sheet;
-    std::string error;
     if (RenderFontSheet(fontPath, sheet, error)) {
         fprintf(stderr, "terravell-assets: %s\n", error.c_str());
         return 1;

@@ -1,6 +1,7 @@
 #include "tools/map/WorldOptions.h"
 
 #include "game/GameFacts.h"
+#include "tools/common/CommandLine.h"
 #include "tools/map/SunDirection.h"
 
 #include <cerrno>
@@ -33,7 +34,9 @@ std::string BuildUsage(Command command)
                  "  --with-assets[=DATADIR] also copy the font, HUD and sky images from DATADIR\n"
                  "                          (default: the Data directory beside this program),\n"
                  "                          so DIR is a complete Data folder\n"
-                 "  -h, --help              this text\n",
+                 "  --force                 replace a world already in DIR\n"
+                 "  -h, --help              this text\n"
+                 "  --version               the tool's version\n",
                  unsigned(DEFAULT_MAP_SEED), unsigned(DEFAULT_MAP_TILES_ACROSS), unsigned(DEFAULT_MAP_TILES_DOWN),
                  unsigned(DEFAULT_MAP_SUBDIVISIONS), unsigned(DEFAULT_MAP_CELL_SIZE), unsigned(DEFAULT_MAP_HEIGHT_SCALE),
                  double(DEFAULT_MAP_ROUGHNESS));
@@ -56,7 +59,9 @@ std::string BuildUsage(Command command)
                  "  --sun-elevation DEG     as for generate\n"
                  "  --sun-azimuth DEG       as for generate\n"
                  "  --with-assets[=DATADIR] as for generate\n"
-                 "  -h, --help              this text\n",
+                 "  --force                 replace a world already in DIR\n"
+                 "  -h, --help              this text\n"
+                 "  --version               the tool's version\n",
                  unsigned(DEFAULT_MAP_TILES_ACROSS), unsigned(DEFAULT_MAP_SUBDIVISIONS),
                  unsigned(DEFAULT_MAP_CELL_SIZE), unsigned(DEFAULT_MAP_HEIGHT_SCALE));
     }
@@ -102,19 +107,44 @@ bool ParseTiles(const std::string& text, uint32_t& across, uint32_t& down)
     return false;
 }
 
-bool Takes(const std::string& name)
+enum : int {
+    OPT_SEED = 256,
+    OPT_TILES,
+    OPT_SUBDIVISIONS,
+    OPT_CELL_SIZE,
+    OPT_HEIGHT_SCALE,
+    OPT_ROUGHNESS,
+    OPT_SUN_ELEVATION,
+    OPT_SUN_AZIMUTH,
+    OPT_WITH_ASSETS,
+    OPT_STRETCH,
+    OPT_FORCE,
+};
+
+// The long options of a command: its own, then those both take.
+std::vector<option> OptionsFor(Command command)
 {
-    static const char* const WITH_VALUE[] = {"-o",         "--output",       "--seed",      "--tiles",
-                                             "--subdivisions", "--cell-size", "--height-scale", "--roughness",
-                                             "--sun-elevation", "--sun-azimuth"};
-    for (const char* n : WITH_VALUE)
-        if (name == n)
-            return true;
-    return false;
+    std::vector<option> options = LongOptions({
+        {"output", required_argument, nullptr, 'o'},
+        {"tiles", required_argument, nullptr, OPT_TILES},
+        {"subdivisions", required_argument, nullptr, OPT_SUBDIVISIONS},
+        {"cell-size", required_argument, nullptr, OPT_CELL_SIZE},
+        {"height-scale", required_argument, nullptr, OPT_HEIGHT_SCALE},
+        {"sun-elevation", required_argument, nullptr, OPT_SUN_ELEVATION},
+        {"sun-azimuth", required_argument, nullptr, OPT_SUN_AZIMUTH},
+        {"with-assets", optional_argument, nullptr, OPT_WITH_ASSETS},
+        {"force", no_argument, nullptr, OPT_FORCE},
+    });
+    if (command == Command::Generate)
+        options.insert(options.begin(), {{"seed", required_argument, nullptr, OPT_SEED},
+                                         {"roughness", required_argument, nullptr, OPT_ROUGHNESS}});
+    else
+        options.insert(options.begin(), {"stretch", no_argument, nullptr, OPT_STRETCH});
+    return options;
 }
 
-// One option and its value; true on failure with `error` set.
-bool Apply(Command command, const std::string& name, const std::string& value, WorldOptions& out, bool& elevationGiven,
+// One option that takes a value; true on failure with `error` set.
+bool Apply(int id, const std::string& name, const std::string& value, WorldOptions& out, bool& elevationGiven,
            bool& azimuthGiven, std::string& error)
 {
     TerrainParams& p = out.params;
@@ -123,39 +153,48 @@ bool Apply(Command command, const std::string& name, const std::string& value, W
         error = name + " wants " + wants + " (got '" + value + "')";
         return true;
     };
-    if (name == "-o" || name == "--output") {
+    switch (id) {
+    case 'o':
         if (value.empty())
             return bad("a directory");
         out.outDir = value;
-    } else if (name == "--seed" && command == Command::Generate) {
+        break;
+    case OPT_SEED:
         if (ParseWhole(value, 0, 0xFFFFFFFFu, whole))
             return bad("a whole number from 0 to 4294967295");
         p.seed = uint32_t(whole);
-    } else if (name == "--tiles") {
+        break;
+    case OPT_TILES:
         if (ParseTiles(value, p.tilesAcross, p.tilesDown))
             return bad("WIDTHxHEIGHT in tiles, e.g. 16x16");
         out.tilesGiven = true;
-    } else if (name == "--subdivisions" || name == "--cell-size" || name == "--height-scale") {
+        break;
+    case OPT_SUBDIVISIONS:
+    case OPT_CELL_SIZE:
+    case OPT_HEIGHT_SCALE: {
         if (ParseWhole(value, 1, 65535, whole))
             return bad("a whole number from 1 to 65535");
-        uint16_t& field = name == "--subdivisions" ? p.subdivisions : name == "--cell-size" ? p.cellSize : p.heightScale;
+        uint16_t& field = id == OPT_SUBDIVISIONS ? p.subdivisions : id == OPT_CELL_SIZE ? p.cellSize : p.heightScale;
         field = uint16_t(whole);
-    } else if (name == "--roughness" && command == Command::Generate) {
+        break;
+    }
+    case OPT_ROUGHNESS: {
         double r = 0.0;
         if (ParseReal(value, 0.0, 1.0, r))
             return bad("a number from 0 to 1");
         p.roughness = float(r);
-    } else if (name == "--sun-elevation") {
+        break;
+    }
+    case OPT_SUN_ELEVATION:
         if (ParseReal(value, 0.0, 90.0, out.sunElevation))
             return bad("degrees from 0 to 90");
         elevationGiven = true;
-    } else if (name == "--sun-azimuth") {
+        break;
+    case OPT_SUN_AZIMUTH:
         if (ParseReal(value, -1e6, 1e6, out.sunAzimuth))
             return bad("degrees");
         azimuthGiven = true;
-    } else {
-        error = "unknown option " + name;
-        return true;
+        break;
     }
     return false;
 }
@@ -173,46 +212,40 @@ bool ParseWorldOptions(Command command, const std::vector<std::string>& args, Wo
 {
     out = WorldOptions();
     bool elevationGiven = false, azimuthGiven = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
+    CCommandLine line("terravell-map", args);
+    const std::vector<option> options = OptionsFor(command);
+    int id;
+    while ((id = line.Next("o:h", options.data(), error)) != -1) {
+        switch (id) {
+        case '?':
+            return true;
+        case 'h':
             out.help = true;
             return false;
-        }
-        if (arg == "--with-assets" || arg.rfind("--with-assets=", 0) == 0) {
+        case 'V':
+            out.version = true;
+            return false;
+        case OPT_WITH_ASSETS:
             out.withAssets = true;
-            out.assetDir = arg.size() > 14 ? arg.substr(14) : std::string();
-            continue;
-        }
-        if (command == Command::Import && arg == "--stretch") {
+            out.assetDir = line.Value() ? line.Value() : "";
+            break;
+        case OPT_STRETCH:
             out.stretch = true;
-            continue;
+            break;
+        case OPT_FORCE:
+            out.force = true;
+            break;
+        default:
+            if (Apply(id, line.Name(), line.Value(), out, elevationGiven, azimuthGiven, error))
+                return true;
         }
-        if (arg.size() > 1 && arg[0] == '-') {
-            size_t equals = arg.find('=');
-            std::string name = arg.substr(0, equals);
-            std::string value;
-            if (!Takes(name)) {
-                error = "unknown option " + name;
-                return true;
-            }
-            if (equals != std::string::npos) {
-                value = arg.substr(equals + 1);
-            } else if (i + 1 < args.size()) {
-                value = args[++i];
-            } else {
-                error = name + " needs a value";
-                return true;
-            }
-            if (Apply(command, name, value, out, elevationGiven, azimuthGiven, error))
-                return true;
-            continue;
-        }
+    }
+    for (const std::string& operand : line.Operands()) {
         if (command == Command::Import && out.input.empty()) {
-            out.input = arg;
+            out.input = operand;
             continue;
         }
-        error = "unexpected argument '" + arg + "'";
+        error = "unexpected argument '" + operand + "'";
         return true;
     }
 

@@ -17,7 +17,9 @@ struct WorldOptions {
     std::string assetDir;       // empty: the Data directory beside the executable
     bool stretch = false;       // import: lowest to highest pixel onto 0..255
     std::string input;          // import: the heightmap
+    bool force = false;         // replace a world already in outDir
     bool help = false;
+    bool version = false;
 };
 
 enum class Command { Generate, Import };
