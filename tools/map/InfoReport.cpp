@@ -35,6 +35,9 @@ void Line(std::string& text, const char* format, ...)
     text += '\n';
 }
 
+// The unit to print after a count: singular for exactly 1.
+const char* Unit(uint64_t count, const char* one, const char* many) { return count == 1 ? one : many; }
+
 // Whether the game could load a texture file: missing, refused (why), or present.
 std::string TextureState(const fs::path& path)
 {
@@ -53,12 +56,13 @@ void DescribeHeader(std::string& text, const MapHeader& h)
 {
     Line(text, "header");
     Line(text, "  tileMapOffset  %u", h.tileMapOffset);
-    Line(text, "  width          %u tiles", h.width);
-    Line(text, "  height         %u tiles", h.height);
+    Line(text, "  width          %u %s", h.width, Unit(h.width, "tile", "tiles"));
+    Line(text, "  height         %u %s", h.height, Unit(h.height, "tile", "tiles"));
     Line(text, "  extraWord      0x%08X", h.extraWord);
-    Line(text, "  subdivisions   %u cells per tile side", unsigned(h.subdivisions));
+    Line(text, "  subdivisions   %u %s per tile side", unsigned(h.subdivisions),
+         Unit(h.subdivisions, "cell", "cells"));
     Line(text, "  textureCount   %u", unsigned(h.textureCount));
-    Line(text, "  cellSize       %u world units", unsigned(h.cellSize));
+    Line(text, "  cellSize       %u %s", unsigned(h.cellSize), Unit(h.cellSize, "world unit", "world units"));
     Line(text, "  heightScale    %u (%.2f world units per height step)", unsigned(h.heightScale),
          double(float(h.heightScale) * 0.01f));
     Line(text, "  spareWord      0x%08X", h.spareWord);
@@ -73,7 +77,8 @@ void DescribeTextures(std::string& text, const MapFileData& file, const fs::path
         std::string path = MapTexturePath(number);
         size_t tiles = size_t(std::count(file.tileMap.begin(), file.tileMap.end(), uint8_t(i)));
         std::string state = TextureState(mapDir / fs::path(path).filename());
-        Line(text, "  %-3zu number %-6u %-18s %5zu tiles  %s", i, number, path.c_str(), tiles, state.c_str());
+        Line(text, "  %-3zu number %-6u %-18s %5zu %-6s %s", i, number, path.c_str(), tiles,
+             Unit(tiles, "tile", "tiles"), state.c_str());
     }
 }
 
@@ -82,13 +87,13 @@ void DescribeLight(std::string& text, uint32_t lightWord)
     Vec3 v = LightDirFromWord(lightWord);
     SunAngles sun = SunAnglesOfWord(lightWord);
     Line(text, "light");
-    Line(text, "  lightDir       (%.4f, %.4f, %.6f)", double(v.x), double(v.y), double(v.z));
+    Line(text, "  lightDir       (%.6f, %.6f, %.6f)", double(v.x), double(v.y), double(v.z));
     if (sun.none) {
         Line(text, "  direction      none: the ground gets only the ambient light");
         return;
     }
-    double length = std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z);
-    Line(text, "  direction      (%.4f, %.4f, %.4f)", v.x / length, v.y / length, v.z / length);
+    Vec3 direction = v / Length(v);
+    Line(text, "  direction      (%.4f, %.4f, %.4f)", double(direction.x), double(direction.y), double(direction.z));
     Line(text, "  elevation      %.1f degrees", sun.elevation);
     if (sun.overhead)
         Line(text, "  azimuth        none (straight up)");
@@ -186,7 +191,8 @@ InfoReport BuildInfoReport(const std::string& path)
         report.faults.push_back("the game's reader and the validation disagree about this file");
 
     std::string& text = report.text;
-    Line(text, "%s: %llu bytes, %s", path.c_str(), (unsigned long long)size, report.valid ? "valid" : "not valid");
+    Line(text, "%s: %llu %s, %s", path.c_str(), (unsigned long long)size, Unit(size, "byte", "bytes"),
+         report.valid ? "valid" : "not valid");
     MapHeader header;
     if (report.valid) {
         DescribeMap(text, file, fs::path(path).parent_path());
