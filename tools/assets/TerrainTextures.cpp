@@ -227,7 +227,7 @@ Rgb OpenSea(float ripple)
 float FlatGroundLight(uint32_t lightWord)
 {
     Vec3 light = LightDirFromWord(lightWord);
-    float length = std::sqrt(light.x * light.x + light.y * light.y + light.z * light.z);
+    float length = Length(light);
     float facing = length > 0.0f ? std::max(0.0f, light.z / length) : 0.0f;
     return std::min(1.0f, 0.2f * 0.2f + 0.5f * 0.2f + 1.0f * 0.8f * facing);
 }
