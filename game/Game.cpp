@@ -1,6 +1,7 @@
 #include "game/Game.h"
 
 #include "game/FrameInput.h"
+#include "game/GameFacts.h"
 #include "gfx/AssetPath.h"
 
 #include <GL/gl.h>
@@ -51,13 +52,13 @@ bool CGame::Init_Renderer()
         fprintf(stderr, "Unable to initialize SDL: %s\n", SDL_GetError());
         return true;
     }
-    if (!SDL_SetVideoMode(800, 600, 32, SDL_HWSURFACE | SDL_OPENGL)) {
+    if (!SDL_SetVideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, 32, SDL_HWSURFACE | SDL_OPENGL)) {
         fprintf(stderr, "Unable to create OpenGL screen: %s\n", SDL_GetError());
         SDL_Quit();
         return true;
     }
-    SDL_WM_SetCaption("Terravell", nullptr);
-    glViewport(0, 0, 800, 600);
+    SDL_WM_SetCaption(WINDOW_CAPTION, nullptr);
+    glViewport(0, 0, WINDOW_WIDTH, WINDOW_HEIGHT);
     glClearColor(0, 0, 0, 0);
     glClearDepth(1.0);
     glDepthFunc(GL_LEQUAL);
@@ -67,7 +68,7 @@ bool CGame::Init_Renderer()
     glLoadIdentity();
     glCullFace(GL_BACK);
     glEnable(GL_CULL_FACE);
-    gluPerspective(90.0, 1.3333333333333333, 0.1, 1000.0);
+    gluPerspective(90.0, double(WINDOW_WIDTH) / double(WINDOW_HEIGHT), 0.1, 1000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     return false;
@@ -75,7 +76,7 @@ bool CGame::Init_Renderer()
 
 bool CGame::Init_Render()
 {
-    if (font.Build(AssetPath("Data\\Font.bmp").c_str())) {
+    if (font.Build(AssetPath(FONT_ASSET).c_str())) {
         fprintf(stderr, "Error building font: %s\n", SDL_GetError());
         return true;
     }
@@ -96,13 +97,13 @@ bool CGame::Init_LoadScene()
         return true;
     }
     // The map's loader has written its own line on failure.
-    if (map.Load(AssetPath("Data\\map1.raw").c_str()))
+    if (map.Load(AssetPath(MAP_ASSET).c_str()))
         return true;
     if (map.player.BuildMesh()) {
         fprintf(stderr, "Error building Player mesh: %s\n", SDL_GetError());
         return true;
     }
-    if (map.skyBox.Build("cliff")) {
+    if (map.skyBox.Build(SKY_NAME)) {
         fprintf(stderr, "Error building SkyBox: %s\n", SDL_GetError());
         return true;
     }

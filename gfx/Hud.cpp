@@ -1,6 +1,7 @@
 #include "gfx/Hud.h"
 
 #include "game/Game.h"
+#include "game/GameFacts.h"
 #include "gfx/AssetPath.h"
 #include "gfx/ScreenSpace.h"
 #include "gfx/Texture.h"
@@ -41,7 +42,7 @@ void CompilePanelList(uint32_t list, const HudRect& rect)
 
 } // namespace
 
-CHud::CHud() : panelRects{{0, 0, 800, 64}} {}
+CHud::CHud() : panelRects{{0, 0, uint32_t(WINDOW_WIDTH), uint32_t(HUD_PANEL_HEIGHT)}} {}
 
 bool CHud::Build()
 {
@@ -53,9 +54,9 @@ bool CHud::Build()
         panelTextures[i] = {names[2 * i], names[2 * i + 1]};
 
     for (uint32_t i = 0; i < panelCount; ++i) {
-        if (LoadTexture(FormatAssetPath("Data\\Hud%02dt.bmp", int(i)).c_str(), TextureStyle::Clamped, panelTextures[i].image))
+        if (LoadTexture(FormatAssetPath(HUD_PICTURE_ASSET_FORMAT, int(i)).c_str(), TextureStyle::Clamped, panelTextures[i].image))
             return true;
-        if (LoadTexture(FormatAssetPath("Data\\Hud%02dm.bmp", int(i)).c_str(), TextureStyle::Clamped, panelTextures[i].mask))
+        if (LoadTexture(FormatAssetPath(HUD_MASK_ASSET_FORMAT, int(i)).c_str(), TextureStyle::Clamped, panelTextures[i].mask))
             return true;
         CompilePanelList(listBase + i, panelRects[i]);
     }

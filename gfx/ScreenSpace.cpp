@@ -1,5 +1,7 @@
 #include "gfx/ScreenSpace.h"
 
+#include "game/GameFacts.h"
+
 #include <GL/gl.h>
 
 void PushScreenSpace(double x, double y)
@@ -7,7 +9,7 @@ void PushScreenSpace(double x, double y)
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    glOrtho(0, 800, 600, 0, -1, 1000);
+    glOrtho(0, WINDOW_WIDTH, WINDOW_HEIGHT, 0, -1, 1000);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();

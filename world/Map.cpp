@@ -62,7 +62,7 @@ bool CMap::Load(const char* path)
 {
     MapFileData file;
     std::string fault;
-    if (!ReadMapFile(path, file, fault)) {
+    if (ReadMapFile(path, file, fault)) {
         SDL_SetError("%s", fault.c_str());
         fprintf(stderr, "Unable to load %s: %s\n", path, SDL_GetError());
         return true;

@@ -2,6 +2,7 @@
 
 #include "gfx/AssetPath.h"
 #include "gfx/LittleEndian.h"
+#include "tools/common/FileBytes.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -31,9 +32,9 @@ MapHeader ParseHeader(const uint8_t* data)
 bool ParseMapHeader(const uint8_t* data, size_t size, MapHeader& out)
 {
     if (size < MAP_HEADER_BYTES)
-        return false;
+        return true;
     out = ParseHeader(data);
-    return true;
+    return false;
 }
 
 namespace {
@@ -85,7 +86,7 @@ std::vector<std::string> Validate(uint64_t size, const uint8_t* head, size_t hea
         faults.push_back("texture count is 0");
     if (!s.bounded)
         faults.push_back("map is too large: " + std::to_string(s.columns) + " x " + std::to_string(s.rows) +
-                         " vertices (at most 16777216 in all)");
+                         " vertices (at most " + std::to_string(MAP_MAX_VERTICES) + " in all)");
     if (s.tableEnd > size || s.tableEnd > headSize)
         faults.push_back("map file is truncated in the texture table");
 
@@ -121,17 +122,17 @@ std::vector<std::string> Validate(uint64_t size, const uint8_t* head, size_t hea
     return faults;
 }
 
-// Reads up to `count` bytes at `offset`; false on a read error.
+// Reads up to `count` bytes at `offset`; true on a read error.
 bool ReadAt(FILE* file, uint64_t offset, uint64_t count, std::vector<uint8_t>& bytes)
 {
     bytes.resize(count);
     if (count == 0)
-        return true;
-    if (fseeko(file, off_t(offset), SEEK_SET) != 0)
         return false;
+    if (fseeko(file, off_t(offset), SEEK_SET) != 0)
+        return true;
     size_t got = fread(bytes.data(), 1, count, file);
     bytes.resize(got);
-    return !ferror(file);
+    return ferror(file) != 0;
 }
 
 } // namespace
@@ -149,35 +150,35 @@ bool ReadMapFile(const char* path, MapFileData& out, std::string& fault)
     FILE* file = fopen(path, "rb");
     if (!file) {
         fault = std::string("cannot open the map file: ") + strerror(errno);
-        return false;
+        return true;
     }
     // Only the parts a valid file has are read: the header with its table,
     // and from tileMapOffset the tile map and height samples. A huge gap or
     // trailing data costs nothing, and nothing unbounded is held in memory.
     std::vector<uint8_t> head, body;
-    bool ok = fseeko(file, 0, SEEK_END) == 0;
-    off_t end = ok ? ftello(file) : -1;
+    bool failed = fseeko(file, 0, SEEK_END) != 0;
+    off_t end = failed ? -1 : ftello(file);
     uint64_t size = end > 0 ? uint64_t(end) : 0;
-    ok = ok && end >= 0 && ReadAt(file, 0, std::min<uint64_t>(size, MAP_HEADER_BYTES), head);
-    if (ok && head.size() == MAP_HEADER_BYTES) {
+    failed = failed || end < 0 || ReadAt(file, 0, std::min<uint64_t>(size, MAP_HEADER_BYTES), head);
+    if (!failed && head.size() == MAP_HEADER_BYTES) {
         MapHeader h = ParseHeader(head.data());
         MapSizes s = SizesOf(h);
-        ok = ReadAt(file, 0, std::min<uint64_t>(size, s.tableEnd), head);
-        if (ok && h.tileMapOffset <= size)
-            ok = ReadAt(file, h.tileMapOffset, std::min<uint64_t>(size - h.tileMapOffset, s.tiles + s.vertices),
-                        body);
+        failed = ReadAt(file, 0, std::min<uint64_t>(size, s.tableEnd), head);
+        if (!failed && h.tileMapOffset <= size)
+            failed = ReadAt(file, h.tileMapOffset, std::min<uint64_t>(size - h.tileMapOffset, s.tiles + s.vertices),
+                            body);
     }
     fclose(file);
-    if (!ok) {
+    if (failed) {
         fault = "read error in the map file";
-        return false;
+        return true;
     }
     std::vector<std::string> faults = Validate(size, head.data(), head.size(), body.data(), body.size(), &out);
     if (!faults.empty()) {
         fault = faults.front();
-        return false;
+        return true;
     }
-    return true;
+    return false;
 }
 
 std::vector<uint8_t> EncodeMapFile(const MapFileData& map)
@@ -204,14 +205,9 @@ std::vector<uint8_t> EncodeMapFile(const MapFileData& map)
     return out;
 }
 
-bool WriteMapFile(const char* path, const MapFileData& map)
+bool WriteMapFile(const char* path, const MapFileData& map, std::string& error)
 {
-    std::vector<uint8_t> bytes = EncodeMapFile(map);
-    FILE* file = fopen(path, "wb");
-    if (!file)
-        return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return fclose(file) == 0 && ok;
+    return WriteFileBytes(path, EncodeMapFile(map), error);
 }
 
 Vec3 LightDirFromWord(uint32_t lightWord)
@@ -224,5 +220,5 @@ Vec3 LightDirFromWord(uint32_t lightWord)
 std::string MapTexturePath(uint32_t number)
 {
     // A signed decimal of at least four digits: 7 is Tex0007, 12345 Tex12345.
-    return FormatAssetPath("Data\\Tex%04d.bmp", int(int32_t(number)));
+    return FormatAssetPath(TERRAIN_TEXTURE_ASSET_FORMAT, int(int32_t(number)));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/GameFacts.h"
 #include "math/Vec3.h"
 
 #include <cstddef>
@@ -33,27 +34,26 @@ struct MapFileData {
 };
 
 constexpr uint32_t MAP_HEADER_BYTES = 32;
-// Far more than any terrain drawn at interactive rates; keeps every size
-// product well inside 32 bits.
-constexpr uint64_t MAP_MAX_VERTICES = uint64_t(1) << 24;
 
 // Reads and checks a whole map file held in memory. Returns every fault
 // found (empty for a valid file); `out` is filled only when there is none.
 std::vector<std::string> ValidateMapFile(const uint8_t* data, size_t size, MapFileData* out);
 
 // The header fields of a file at least 32 bytes long, as they stand, valid
-// or not (for reports on broken files); false for a shorter one.
+// or not (for reports on broken files); true, and nothing read, for a
+// shorter one.
 bool ParseMapHeader(const uint8_t* data, size_t size, MapHeader& out);
 
-// Reads a map file from disk; false with `fault` set when it cannot be
-// opened or is not valid. Reads only the header, the texture table, the
+// Reads a map file from disk; true on failure, with `fault` set, when it
+// cannot be opened or is not valid. Reads only the header, the texture table, the
 // tile map and the height samples, never the rest.
 bool ReadMapFile(const char* path, MapFileData& out, std::string& fault);
 
 // Serialises a map. A tileMapOffset of 0 places the tile map right after
 // the texture table; a larger one leaves a zero-filled gap.
 std::vector<uint8_t> EncodeMapFile(const MapFileData& map);
-bool WriteMapFile(const char* path, const MapFileData& map);
+// True on failure, with `error` the system's reason.
+bool WriteMapFile(const char* path, const MapFileData& map, std::string& error);
 
 // The light direction the game takes from the header's light word: each
 // byte is masked in place, not shifted down, then scaled by 1/255.

@@ -65,7 +65,7 @@ bool CPlayer::Update()
 {
     if (position.z <= FALL_RESET_DEPTH) {
         flags = 0;
-        position = Vec3(50.0f, 50.0f, 150.0f);
+        position = Vec3(RESET_X, RESET_Y, DROP_HEIGHT);
         velocity.z = 0.0f;
     } else {
         if (velocity.z == 0.0f)

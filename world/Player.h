@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/GameFacts.h"
 #include "math/Vec3.h"
 
 #include <cstdint>
@@ -33,7 +34,7 @@ public:
     uint32_t meshList = 0;
     Vec3 camera{0.0f, 0.0f, 100.0f};  // yaw, pitch (turns), distance
     Vec3 rotation;                    // turns; z is the heading
-    Vec3 position{50.0f, 5.0f, 150.0f};
+    Vec3 position{START_X, START_Y, DROP_HEIGHT};
     Vec3 velocity;                    // z: fall speed, positive downwards
     int32_t flags = 0;
 

@@ -12,7 +12,7 @@
 #define GL_CLAMP_TO_EDGE 0x812F
 #endif
 
-const SkyFace SKY_FACES[6] = {
+const SkyFace SKY_FACES[SKY_FACE_COUNT] = {
     {"Bottom", {{0, 0, 1, 1, -1}, {0, 1, -1, 1, -1}, {1, 1, -1, -1, -1}, {1, 0, 1, -1, -1}}},
     {"Top", {{0, 1, 1, 1, 1}, {1, 1, 1, -1, 1}, {1, 0, -1, -1, 1}, {0, 0, -1, 1, 1}}},
     {"Front", {{1, 1, 1, -1, 1}, {1, 0, 1, -1, -1}, {0, 0, -1, -1, -1}, {0, 1, -1, -1, 1}}},
@@ -30,10 +30,10 @@ CSkyBox::~CSkyBox()
 
 bool CSkyBox::Build(const char* name)
 {
-    textures.assign(6, 0);
-    glGenTextures(6, textures.data());
-    for (int i = 0; i < 6; ++i) {
-        std::string path = FormatAssetPath("Data\\%s%s.bmp", name, SKY_FACES[i].text);
+    textures.assign(SKY_FACE_COUNT, 0);
+    glGenTextures(SKY_FACE_COUNT, textures.data());
+    for (int i = 0; i < SKY_FACE_COUNT; ++i) {
+        std::string path = FormatAssetPath(SKY_FACE_ASSET_FORMAT, name, SKY_FACES[i].text);
         // Clamped and without mipmaps: the faces meet without seams.
         if (LoadTexture(path.c_str(), TextureStyle::Clamped, textures[i]))
             return true;
@@ -42,7 +42,7 @@ bool CSkyBox::Build(const char* name)
     list = glGenLists(1);
     glLoadIdentity();
     glNewList(list, GL_COMPILE);
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < SKY_FACE_COUNT; ++i) {
         glBindTexture(GL_TEXTURE_2D, textures[i]);
         glBegin(GL_QUADS);
         for (const float* c : SKY_FACES[i].corners) {

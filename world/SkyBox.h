@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/GameFacts.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -11,7 +13,7 @@ struct SkyFace {
     float corners[4][5];
 };
 // In the order the images are loaded and the faces drawn.
-extern const SkyFace SKY_FACES[6];
+extern const SkyFace SKY_FACES[SKY_FACE_COUNT];
 
 // Six pictures on the inside of a unit cube around the eye, turned with
 // the view but never moved.

@@ -36,18 +36,19 @@ int main(int argc, char** argv)
     }
     std::string dir = argv[1];
     bool ok = true;
+    std::string error;
     int n = 0;
     for (auto size : {std::pair<int, int>{1, 1}, {3, 2}, {5, 3}, {16, 16}}) {
         Image image(size.first, size.second);
         for (size_t i = 0; i < image.rgb.size(); ++i)
             image.rgb[i] = uint8_t(i * 13);
-        ok &= WriteBmp(dir + "/bmp/seed" + std::to_string(n++) + ".bmp", image);
+        ok &= !WriteBmp(dir + "/bmp/seed" + std::to_string(n++) + ".bmp", image, error);
     }
     n = 0;
-    ok &= WriteMapFile((dir + "/map/seed" + std::to_string(n++) + ".raw").c_str(), SmallMap(1, 1, 1, 1));
-    ok &= WriteMapFile((dir + "/map/seed" + std::to_string(n++) + ".raw").c_str(), SmallMap(3, 2, 4, 3));
+    ok &= !WriteMapFile((dir + "/map/seed" + std::to_string(n++) + ".raw").c_str(), SmallMap(1, 1, 1, 1), error);
+    ok &= !WriteMapFile((dir + "/map/seed" + std::to_string(n++) + ".raw").c_str(), SmallMap(3, 2, 4, 3), error);
     MapFileData gap = SmallMap(2, 2, 2, 2);
     gap.header.tileMapOffset = 64;
-    ok &= WriteMapFile((dir + "/map/seed" + std::to_string(n++) + ".raw").c_str(), gap);
+    ok &= !WriteMapFile((dir + "/map/seed" + std::to_string(n++) + ".raw").c_str(), gap, error);
     return ok ? 0 : 1;
 }

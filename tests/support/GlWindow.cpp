@@ -42,7 +42,8 @@ Image GrabScreen()
 std::string SaveFrame(const std::string& name)
 {
     std::string path = "/tmp/terravell-" + name + ".bmp";
-    WriteBmp(path, ReadFrame());
+    std::string error;
+    WriteBmp(path, ReadFrame(), error);
     return path;
 }
 

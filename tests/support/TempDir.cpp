@@ -29,7 +29,8 @@ void CTempDir::Write(const std::string& name, const std::vector<uint8_t>& bytes)
 {
     fs::path file = fs::path(path) / name;
     fs::create_directories(file.parent_path());
-    ASSERT_TRUE(WriteFileBytes(file.string(), bytes)) << file;
+    std::string error;
+    ASSERT_FALSE(WriteFileBytes(file.string(), bytes, error)) << file << ": " << error;
 }
 
 void CTempDir::WriteBmp(const std::string& name, const Image& image) const

@@ -34,13 +34,13 @@ bool RenderFontSheet(const std::string& fontPath, Image& sheet, std::string& err
     FT_Library library;
     if (FT_Init_FreeType(&library)) {
         error = "cannot start FreeType";
-        return false;
+        return true;
     }
     FT_Face face;
     if (FT_New_Face(library, fontPath.c_str(), 0, &face)) {
         FT_Done_FreeType(library);
         error = "cannot open font " + fontPath;
-        return false;
+        return true;
     }
     FT_Set_Pixel_Sizes(face, 0, PIXEL_SIZE);
     int baseline = int(face->size->metrics.ascender >> 6);
@@ -59,5 +59,5 @@ bool RenderFontSheet(const std::string& fontPath, Image& sheet, std::string& err
     }
     FT_Done_Face(face);
     FT_Done_FreeType(library);
-    return true;
+    return false;
 }

@@ -213,7 +213,7 @@ bool RenderHudPanel(const HudFonts& fonts, Image& picture, Image& mask, std::str
     Emblem(l);
 
     Coverage name(W, H), tagline(W, H);
-    title.Draw(name, 70, 36, "Terravell");
+    title.Draw(name, 70, 36, GAME_NAME);
     subtitle.Draw(tagline, 72, 50, "height-map terrain demo");
     Ink(l, name, Rgb{1.0f, 0.95f, 0.80f}, Rgb{0.96f, 0.72f, 0.36f}, 14, 36, 0.8f);
     Ink(l, tagline, Rgb{0.60f, 0.70f, 0.82f}, Rgb{0.60f, 0.70f, 0.82f}, 40, 50, 0.0f);

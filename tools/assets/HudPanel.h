@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/GameFacts.h"
 #include "tools/common/Image.h"
 
 #include <string>
@@ -7,8 +8,7 @@
 // The band across the top of the window, as the game composites it: the
 // scene times the mask, plus the picture. White mask lets the scene through,
 // black hides it; the picture adds its light on top.
-constexpr int HUD_PANEL_WIDTH = 800;  // one texel a pixel on the 800 x 64 band
-constexpr int HUD_PANEL_HEIGHT = 64;
+constexpr int HUD_PANEL_WIDTH = WINDOW_WIDTH;  // one texel a pixel on the band
 
 struct HudFonts {
     std::string regular = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";

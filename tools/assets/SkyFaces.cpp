@@ -3,12 +3,11 @@
 #include "tools/assets/TerrainTextures.h"
 #include "tools/common/Noise.h"
 #include "world/MapFile.h"
+#include "world/SkyBox.h"
 
 #include <cmath>
 
 namespace {
-
-const char* const FACE_NAMES[SKY_FACE_COUNT] = {"Bottom", "Top", "Front", "Back", "Right", "Left"};
 
 // The cube the game draws: per face, the corners at (s, t) = (0, 0),
 // (1, 0), (0, 1) and (1, 1).
@@ -83,16 +82,14 @@ Rgb Sea(const Vec3& dir)
 
 } // namespace
 
-const char* SkyFaceName(int face) { return face >= 0 && face < SKY_FACE_COUNT ? FACE_NAMES[face] : ""; }
+const char* SkyFaceName(int face) { return face >= 0 && face < SKY_FACE_COUNT ? SKY_FACES[face].text : ""; }
 
 Vec3 SkyFaceDirection(int face, float s, float t)
 {
     const float(*c)[3] = CORNERS[face];
-    float p[3];
-    for (int i = 0; i < 3; ++i)
-        p[i] = (c[0][i] * (1.0f - s) + c[1][i] * s) * (1.0f - t) + (c[2][i] * (1.0f - s) + c[3][i] * s) * t;
-    float len = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
-    return Vec3(p[0] / len, p[1] / len, p[2] / len);
+    auto corner = [c](int k) { return Vec3(c[k][0], c[k][1], c[k][2]); };
+    Vec3 p = (corner(0) * (1.0f - s) + corner(1) * s) * (1.0f - t) + (corner(2) * (1.0f - s) + corner(3) * s) * t;
+    return p / Length(p);
 }
 
 Vec3 ApparentSun(uint32_t lightWord)

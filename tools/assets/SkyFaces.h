@@ -1,14 +1,14 @@
 #pragma once
 
+#include "game/GameFacts.h"
 #include "math/Vec3.h"
 #include "tools/common/Color.h"
 #include "tools/common/Image.h"
 
 #include <cstdint>
 
-// The six skybox pictures, in the order the game loads them: "Bottom",
-// "Top", "Front", "Back", "Right", "Left".
-constexpr int SKY_FACE_COUNT = 6;
+// The six skybox pictures, in the order the game loads them; the name is
+// the face's text in SKY_FACES ("Bottom", "Top", ...), "" out of range.
 const char* SkyFaceName(int face);
 
 // The unit view direction, in the drawing frame (z up), that the point

@@ -11,8 +11,8 @@ namespace {
 
 // Share of the height range under water: the ground below it is levelled.
 const float SEA_LEVEL = 0.03f;
-// The sample of the levelled sea floor: a few steps above 0, which reads as
-// no ground.
+// The sample of the levelled sea floor, a few steps above 0. Height 0 is
+// ground like any other; the floor stays where the default world has it.
 const float SEA_SAMPLE = 4.0f;
 // Steepest slopes that loose ground holds, in height steps per cell. The
 // light word can only put the sun towards +y (or overhead), so slopes facing
@@ -468,7 +468,7 @@ MapFileData GenerateTerrain(const TerrainParams& p)
     const uint32_t columns = map.Columns(), rows = map.Rows();
     std::vector<float> field = GenerateHeightField(p);
     map.heights.resize(field.size());
-    // The lowest ground stays a few steps above 0, which reads as no ground.
+    // The lowest ground is the sea floor, SEA_SAMPLE steps up.
     for (size_t i = 0; i < field.size(); ++i)
         map.heights[i] = uint8_t(std::lround(SEA_SAMPLE + field[i] * (255.0f - SEA_SAMPLE)));
 

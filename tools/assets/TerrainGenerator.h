@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/GameFacts.h"
 #include "world/MapFile.h"
 
 #include <cstdint>
@@ -11,21 +12,15 @@
 // unscaled samples, so a height step of 1.8 units draws the mountains
 // steeper than they are shaded: slopes facing away from the sun stay lit.
 struct TerrainParams {
-    uint32_t seed = 7;
-    uint32_t tilesAcross = 16;
-    uint32_t tilesDown = 16;
-    uint16_t subdivisions = 8;
-    uint16_t cellSize = 8;         // world units between vertices
-    uint16_t heightScale = 180;    // hundredths of a world unit per height step
-    float roughness = 0.5f;        // 0 smooth .. 1 craggy: the gain of the octaves
-    uint32_t lightWord = 0x000001FF;  // sun 45 degrees up (see LightDirFromWord)
+    uint32_t seed = DEFAULT_MAP_SEED;
+    uint32_t tilesAcross = DEFAULT_MAP_TILES_ACROSS;
+    uint32_t tilesDown = DEFAULT_MAP_TILES_DOWN;
+    uint16_t subdivisions = DEFAULT_MAP_SUBDIVISIONS;
+    uint16_t cellSize = DEFAULT_MAP_CELL_SIZE;        // world units between vertices
+    uint16_t heightScale = DEFAULT_MAP_HEIGHT_SCALE;  // hundredths of a world unit per height step
+    float roughness = DEFAULT_MAP_ROUGHNESS;          // 0 smooth .. 1 craggy: the gain of the octaves
+    uint32_t lightWord = DEFAULT_MAP_LIGHT_WORD;
 };
-
-// Logical ground points where the player starts and where it is put back
-// after a fall; both fall from z = 150, so the ground there must be lower.
-constexpr float START_X = 50.0f, START_Y = 5.0f;
-constexpr float RESET_X = 50.0f, RESET_Y = 50.0f;
-constexpr float DROP_HEIGHT = 150.0f;
 
 // Heights in [0, 1] (0 the levelled sea floor), columns x rows, row by row:
 // an island with a spit to the start and reset points, ridged mountains
@@ -37,7 +32,7 @@ std::vector<float> GenerateHeightField(const TerrainParams& params);
 // for heights that come from elsewhere.
 MapFileData MapForParams(const TerrainParams& params);
 
-// The whole map: heights quantised to 1..255 (0 would read as "no ground"),
+// The whole map: heights quantised to 1..255 (the sea floor a few steps up),
 // a material for every tile corner (the island kept off the map's edge but
 // for the spit, the start and reset points on land), the shore shaped to
 // the one the textures draw, the ground under the start and reset points

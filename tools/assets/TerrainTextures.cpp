@@ -1,5 +1,6 @@
 #include "tools/assets/TerrainTextures.h"
 
+#include "game/GameFacts.h"
 #include "tools/assets/TerrainGenerator.h"
 #include "tools/common/Noise.h"
 #include "world/MapFile.h"
@@ -24,7 +25,7 @@ float TileNoise(float u, float v, int cells, uint32_t seed, int octaves, float g
 // Per-texel grain in [-1, 1]: a hash of the texel, so it has no seam.
 float Grain(float u, float v, uint32_t seed)
 {
-    const float texels = 256.0f;
+    const float texels = float(TERRAIN_TEXTURE_SIZE);  // one grain a texel at the written size
     return HashUnit(int32_t(u * texels), int32_t(v * texels), seed) * 2.0f - 1.0f;
 }
 
@@ -226,7 +227,7 @@ Rgb OpenSea(float ripple)
 float FlatGroundLight(uint32_t lightWord)
 {
     Vec3 light = LightDirFromWord(lightWord);
-    float length = std::sqrt(light.x * light.x + light.y * light.y + light.z * light.z);
+    float length = Length(light);
     float facing = length > 0.0f ? std::max(0.0f, light.z / length) : 0.0f;
     return std::min(1.0f, 0.2f * 0.2f + 0.5f * 0.2f + 1.0f * 0.8f * facing);
 }

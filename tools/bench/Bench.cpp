@@ -4,17 +4,21 @@
 // sequence, CMap::Load. Prints a table; asserts nothing.
 //   terravell-bench [--data DIR] [--frames N] [--quick]
 #include "game/Game.h"
+#include "game/GameFacts.h"
+#include "gfx/AssetPath.h"
 #include "tools/assets/TerrainGenerator.h"
+#include "tools/common/CommandLine.h"
+#include "tools/common/ProcStatus.h"
 #include "tools/map/WorldWriter.h"
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
@@ -27,6 +31,20 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+const char* USAGE =
+    "usage: terravell-bench [--data DIR] [--frames N] [--quick]\n"
+    "Times the start-up, the frames of a scripted run, the terrain draw and map\n"
+    "loading, and prints a table.\n"
+    "\n"
+    "  --data DIR              the Data folder to run on (default: the one beside\n"
+    "                          this program)\n"
+    "  --frames N              frames per timed run, at least 1 (default 1000)\n"
+    "  --quick                 a short run: 30 frames, the smallest map only\n"
+    "  -h, --help              this text\n"
+    "  --version               the tool's version\n";
+
+const char* PROGRAM = "terravell-bench";
+
 double MsSince(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -36,19 +54,6 @@ double Percentile(std::vector<double> v, double p)
 {
     std::sort(v.begin(), v.end());
     return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
-}
-
-long PeakResidentKiB()
-{
-    FILE* status = fopen("/proc/self/status", "r");
-    char line[256];
-    long kib = -1;
-    while (status && fgets(line, sizeof line, status))
-        if (strncmp(line, "VmHWM:", 6) == 0)
-            kib = strtol(line + 6, nullptr, 10);
-    if (status)
-        fclose(status);
-    return kib;
 }
 
 // A scratch working directory holding a copy of a Data folder.
@@ -199,13 +204,13 @@ void LoadRow(int side, const fs::path& assets)
         double ms = -1;
         if (!game.Init_Renderer()) {
             Clock::time_point start = Clock::now();
-            if (!game.map.Load("Data/map1.raw")) {
+            if (!game.map.Load(AssetPath(MAP_ASSET).c_str())) {
                 glFinish();
                 ms = MsSince(start);
             }
         }
         char result[128];
-        int n = snprintf(result, sizeof result, "%f %ld", ms, PeakResidentKiB());
+        int n = snprintf(result, sizeof result, "%f %ld", ms, ProcStatusKiB("VmHWM"));
         ssize_t ignored = write(pipeFds[1], result, size_t(n));
         (void)ignored;
         _exit(0);
@@ -231,21 +236,41 @@ void LoadRow(int side, const fs::path& assets)
 
 int main(int argc, char** argv)
 {
+    static const std::vector<option> OPTIONS = LongOptions({
+        {"data", required_argument, nullptr, 'd'},
+        {"frames", required_argument, nullptr, 'f'},
+        {"quick", no_argument, nullptr, 'q'},
+    });
     fs::path data = fs::path(DefaultAssetDir());
     long frames = 1000;
     bool quick = false;
-    for (int i = 1; i < argc; ++i) {
-        if (strcmp(argv[i], "--data") == 0 && i + 1 < argc)
-            data = argv[++i];
-        else if (strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
-            frames = strtol(argv[++i], nullptr, 10);
-        else if (strcmp(argv[i], "--quick") == 0)
+    CCommandLine line(argc, argv);
+    std::string error;
+    int id;
+    while ((id = line.Next("h", OPTIONS.data(), error)) != -1) {
+        switch (id) {
+        case 'd':
+            data = line.Value();
+            break;
+        case 'f': {
+            // The percentiles need at least one frame.
+            char* end = nullptr;
+            errno = 0;
+            frames = strtol(line.Value(), &end, 10);
+            if (errno != 0 || end == line.Value() || *end != '\0' || frames < 1)
+                return UsageError(PROGRAM, line.Name() + " wants a whole number of at least 1 (got '" + line.Value() + "')");
+            break;
+        }
+        case 'q':
             quick = true;
-        else {
-            fprintf(stderr, "usage: terravell-bench [--data DIR] [--frames N] [--quick]\n");
-            return 2;
+            break;
+        default:
+            return CommonOption(id, PROGRAM, USAGE, error);
         }
     }
+    std::vector<std::string> operands = line.Operands();
+    if (!operands.empty())
+        return UsageError(PROGRAM, "unexpected argument '" + operands[0] + "'");
     if (quick)
         frames = 30;
     data = fs::absolute(data);

@@ -1,17 +1,20 @@
 #include "tools/common/FrameCapture.h"
 
+#include "game/GameFacts.h"
+
 #include <GL/gl.h>
 #include <cstring>
 #include <vector>
 
 Image ReadBackBuffer()
 {
-    Image frame(800, 600);
-    std::vector<unsigned char> raw(800 * 600 * 3);
+    const size_t rowBytes = size_t(WINDOW_WIDTH) * 3;
+    Image frame(WINDOW_WIDTH, WINDOW_HEIGHT);
+    std::vector<unsigned char> raw(rowBytes * WINDOW_HEIGHT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, raw.data());
-    for (int y = 0; y < 600; ++y)  // OpenGL's rows run bottom-up
-        memcpy(frame.At(0, y), &raw[size_t(599 - y) * 800 * 3], 800 * 3);
+    glReadPixels(0, 0, WINDOW_WIDTH, WINDOW_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, raw.data());
+    for (int y = 0; y < WINDOW_HEIGHT; ++y)  // OpenGL's rows run bottom-up
+        memcpy(frame.At(0, y), &raw[size_t(WINDOW_HEIGHT - 1 - y) * rowBytes], rowBytes);
     return frame;
 }

@@ -1,8 +1,7 @@
 #include "tools/common/Image.h"
 
 #include "gfx/LittleEndian.h"
-
-#include <cstdio>
+#include "tools/common/FileBytes.h"
 
 std::vector<uint8_t> EncodeBmp(const Image& image)
 {
@@ -39,16 +38,7 @@ std::vector<uint8_t> EncodeBmp(const Image& image)
     return out;
 }
 
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+bool WriteBmp(const std::string& path, const Image& image, std::string& error)
 {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return fclose(file) == 0 && ok;
-}
-
-bool WriteBmp(const std::string& path, const Image& image)
-{
-    return WriteFileBytes(path, EncodeBmp(image));
+    return WriteFileBytes(path, EncodeBmp(image), error);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/common/FileBytes.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,6 +29,5 @@ struct Image {
 // A 24-bit uncompressed BMP: rows bottom-up, blue-green-red, each padded
 // to four bytes. Same picture, same bytes.
 std::vector<uint8_t> EncodeBmp(const Image& image);
-bool WriteBmp(const std::string& path, const Image& image);
-
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// True on failure, with `error` the system's reason.
+bool WriteBmp(const std::string& path, const Image& image, std::string& error);

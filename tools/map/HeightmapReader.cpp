@@ -1,14 +1,15 @@
 #include "tools/map/HeightmapReader.h"
 
 #include "gfx/Bitmap.h"
+#include "tools/common/FileBytes.h"
 
 #include <png.h>
 
-#include <cerrno>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -275,26 +276,15 @@ bool DecodeHeightmap(const uint8_t* data, size_t size, Heightmap& out, std::stri
 
 bool ReadHeightmap(const std::string& path, Heightmap& out, std::string& error)
 {
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) {
-        error = strerror(errno);
-        return true;
-    }
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0 && bytes.size() <= MAX_FILE_BYTES)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    bool readError = ferror(file) != 0;
-    int readErrno = errno;
-    fclose(file);
-    if (readError) {
-        error = strerror(readErrno);
-        return true;
-    }
-    if (bytes.size() > MAX_FILE_BYTES) {
+    // Refused by its size before it is read into memory.
+    std::error_code failure;
+    if (std::filesystem::is_regular_file(path, failure) && std::filesystem::file_size(path, failure) > MAX_FILE_BYTES &&
+        !failure) {
         error = "file is larger than 1 GiB";
         return true;
     }
+    std::vector<uint8_t> bytes;
+    if (ReadFileBytes(path, bytes, error))
+        return true;
     return DecodeHeightmap(bytes.data(), bytes.size(), out, error);
 }

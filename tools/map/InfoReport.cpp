@@ -1,7 +1,8 @@
 #include "tools/map/InfoReport.h"
 
+#include "game/GameFacts.h"
 #include "gfx/Bitmap.h"
-#include "tools/assets/TerrainGenerator.h"
+#include "tools/common/FileBytes.h"
 #include "tools/map/SunDirection.h"
 #include "world/Map.h"
 #include "world/MapFile.h"
@@ -34,6 +35,9 @@ void Line(std::string& text, const char* format, ...)
     text += '\n';
 }
 
+// The unit to print after a count: singular for exactly 1.
+const char* Unit(uint64_t count, const char* one, const char* many) { return count == 1 ? one : many; }
+
 // Whether the game could load a texture file: missing, refused (why), or present.
 std::string TextureState(const fs::path& path)
 {
@@ -52,12 +56,13 @@ void DescribeHeader(std::string& text, const MapHeader& h)
 {
     Line(text, "header");
     Line(text, "  tileMapOffset  %u", h.tileMapOffset);
-    Line(text, "  width          %u tiles", h.width);
-    Line(text, "  height         %u tiles", h.height);
+    Line(text, "  width          %u %s", h.width, Unit(h.width, "tile", "tiles"));
+    Line(text, "  height         %u %s", h.height, Unit(h.height, "tile", "tiles"));
     Line(text, "  extraWord      0x%08X", h.extraWord);
-    Line(text, "  subdivisions   %u cells per tile side", unsigned(h.subdivisions));
+    Line(text, "  subdivisions   %u %s per tile side", unsigned(h.subdivisions),
+         Unit(h.subdivisions, "cell", "cells"));
     Line(text, "  textureCount   %u", unsigned(h.textureCount));
-    Line(text, "  cellSize       %u world units", unsigned(h.cellSize));
+    Line(text, "  cellSize       %u %s", unsigned(h.cellSize), Unit(h.cellSize, "world unit", "world units"));
     Line(text, "  heightScale    %u (%.2f world units per height step)", unsigned(h.heightScale),
          double(float(h.heightScale) * 0.01f));
     Line(text, "  spareWord      0x%08X", h.spareWord);
@@ -72,7 +77,8 @@ void DescribeTextures(std::string& text, const MapFileData& file, const fs::path
         std::string path = MapTexturePath(number);
         size_t tiles = size_t(std::count(file.tileMap.begin(), file.tileMap.end(), uint8_t(i)));
         std::string state = TextureState(mapDir / fs::path(path).filename());
-        Line(text, "  %-3zu number %-6u %-18s %5zu tiles  %s", i, number, path.c_str(), tiles, state.c_str());
+        Line(text, "  %-3zu number %-6u %-18s %5zu %-6s %s", i, number, path.c_str(), tiles,
+             Unit(tiles, "tile", "tiles"), state.c_str());
     }
 }
 
@@ -81,13 +87,13 @@ void DescribeLight(std::string& text, uint32_t lightWord)
     Vec3 v = LightDirFromWord(lightWord);
     SunAngles sun = SunAnglesOfWord(lightWord);
     Line(text, "light");
-    Line(text, "  lightDir       (%.4f, %.4f, %.6f)", double(v.x), double(v.y), double(v.z));
+    Line(text, "  lightDir       (%.6f, %.6f, %.6f)", double(v.x), double(v.y), double(v.z));
     if (sun.none) {
         Line(text, "  direction      none: the ground gets only the ambient light");
         return;
     }
-    double length = std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z);
-    Line(text, "  direction      (%.4f, %.4f, %.4f)", v.x / length, v.y / length, v.z / length);
+    Vec3 direction = v / Length(v);
+    Line(text, "  direction      (%.4f, %.4f, %.4f)", double(direction.x), double(direction.y), double(direction.z));
     Line(text, "  elevation      %.1f degrees", sun.elevation);
     if (sun.overhead)
         Line(text, "  azimuth        none (straight up)");
@@ -101,11 +107,12 @@ void DescribeGround(std::string& text, const CMap& map, const char* name, float 
 {
     char where[48];
     snprintf(where, sizeof where, "%s (%g, %g)", name, double(x), double(y));
-    float h = map.GetHeight(x, y);
-    if (h == 0.0f)
-        Line(text, "  %-15s no ground: the player falls until it is put back", where);
+    // The game's own test for ground: any point of the grid, height 0 included.
+    if (map.Contains(x, y))
+        Line(text, "  %-15s ground %.2f (the player drops from %g)", where, double(map.GetHeight(x, y)),
+             double(DROP_HEIGHT));
     else
-        Line(text, "  %-15s ground %.2f (the player drops from %g)", where, double(h), double(DROP_HEIGHT));
+        Line(text, "  %-15s no ground: the player falls until it is put back", where);
 }
 
 void DescribeMap(std::string& text, const MapFileData& file, const fs::path& mapDir)
@@ -130,8 +137,6 @@ void DescribeMap(std::string& text, const MapFileData& file, const fs::path& map
     Line(text, "  raw            %u .. %u", unsigned(*lo), unsigned(*hi));
     Line(text, "  scaled         %.2f .. %.2f world units", double(float(*lo) * map.heightScale),
          double(float(*hi) * map.heightScale));
-    if (*lo == 0)
-        Line(text, "  note           height 0 reads as no ground: the player falls through there");
 
     DescribeLight(text, file.header.lightWord);
     Line(text, "player");
@@ -139,34 +144,26 @@ void DescribeMap(std::string& text, const MapFileData& file, const fs::path& map
     DescribeGround(text, map, "reset", RESET_X, RESET_Y);
 }
 
-// Reads the whole file when it is of a size to hold; false when it cannot
-// be opened or read, with `error` set.
+// Reads the whole file when it is of a size to hold, and of a larger one
+// only its size; true when it cannot be opened or read, with `error` set.
 bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, uint64_t& size, std::string& error)
 {
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) {
-        error = strerror(errno);
-        return false;
-    }
     std::error_code failure;
-    if (!fs::is_regular_file(path, failure)) {
+    uint64_t onDisk = fs::is_regular_file(path, failure) ? fs::file_size(path, failure) : 0;
+    if (!failure && onDisk > WHOLE_FILE_LIMIT) {
+        FILE* file = fopen(path.c_str(), "rb");
+        if (!file) {
+            error = strerror(errno);
+            return true;
+        }
         fclose(file);
-        error = "not a regular file";
+        size = onDisk;
         return false;
     }
-    bool ok = fseeko(file, 0, SEEK_END) == 0;
-    off_t end = ok ? ftello(file) : -1;
-    ok = ok && end >= 0 && fseeko(file, 0, SEEK_SET) == 0;
-    size = ok ? uint64_t(end) : 0;
-    if (ok && size <= WHOLE_FILE_LIMIT) {
-        bytes.resize(size);
-        ok = fread(bytes.data(), 1, size, file) == size;
-    }
-    int readErrno = errno;
-    fclose(file);
-    if (!ok)
-        error = strerror(readErrno);
-    return ok;
+    if (ReadFileBytes(path, bytes, error))
+        return true;
+    size = bytes.size();
+    return false;
 }
 
 } // namespace
@@ -177,7 +174,7 @@ InfoReport BuildInfoReport(const std::string& path)
     std::vector<uint8_t> bytes;
     uint64_t size = 0;
     std::string error;
-    if (!ReadWhole(path, bytes, size, error)) {
+    if (ReadWhole(path, bytes, size, error)) {
         report.text = "cannot read " + path + ": " + error;
         return report;
     }
@@ -185,7 +182,7 @@ InfoReport BuildInfoReport(const std::string& path)
 
     MapFileData file;
     std::string fault;
-    report.valid = ReadMapFile(path.c_str(), file, fault);
+    report.valid = !ReadMapFile(path.c_str(), file, fault);
     if (size <= WHOLE_FILE_LIMIT)
         report.faults = ValidateMapFile(bytes.data(), bytes.size(), nullptr);
     else if (!report.valid)
@@ -194,11 +191,12 @@ InfoReport BuildInfoReport(const std::string& path)
         report.faults.push_back("the game's reader and the validation disagree about this file");
 
     std::string& text = report.text;
-    Line(text, "%s: %llu bytes, %s", path.c_str(), (unsigned long long)size, report.valid ? "valid" : "not valid");
+    Line(text, "%s: %llu %s, %s", path.c_str(), (unsigned long long)size, Unit(size, "byte", "bytes"),
+         report.valid ? "valid" : "not valid");
     MapHeader header;
     if (report.valid) {
         DescribeMap(text, file, fs::path(path).parent_path());
-    } else if (ParseMapHeader(bytes.data(), bytes.size(), header)) {
+    } else if (!ParseMapHeader(bytes.data(), bytes.size(), header)) {
         // What the broken file claims, to see where it goes wrong.
         DescribeHeader(text, header);
         DescribeLight(text, header.lightWord);

@@ -1,7 +1,10 @@
 #include "tools/map/MapCommands.h"
 
+#include "game/GameFacts.h"
 #include "tools/assets/TerrainGenerator.h"
 #include "tools/assets/TileTexturing.h"
+#include "tools/common/AssetNames.h"
+#include "tools/common/CommandLine.h"
 #include "tools/map/HeightmapReader.h"
 #include "tools/map/InfoReport.h"
 #include "tools/map/Resampler.h"
@@ -12,6 +15,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -22,6 +28,7 @@ const char* TOOL_USAGE =
     "  terravell-map info FILE                  describe a map file and list its faults\n"
     "  terravell-map generate [options] -o DIR  write a generated world into DIR\n"
     "  terravell-map import HEIGHTMAP -o DIR    turn a PNG, PGM or BMP into a world\n"
+    "  terravell-map --version                  the tool's version\n"
     "\n"
     "terravell-map COMMAND --help shows a command's options.\n";
 
@@ -30,24 +37,20 @@ const char* INFO_USAGE =
     "Describes a map file: header, sizes, textures and the image files they need,\n"
     "heights, light direction, the ground under the player's start and reset points,\n"
     "and every fault the game's validation finds. Exit status 0 for a map the game\n"
-    "loads, 1 otherwise.\n";
+    "loads, 1 otherwise.\n"
+    "\n"
+    "  -h, --help              this text\n"
+    "  --version               the tool's version\n";
 
-int UsageError(const std::string& command, const std::string& error)
+int MapUsageError(const std::string& command, const std::string& error)
 {
-    fprintf(stderr, "terravell-map: %s (see terravell-map %s--help)\n", error.c_str(),
-            command.empty() ? "" : (command + " ").c_str());
-    return 2;
+    return UsageError("terravell-map", error, command);
 }
 
 int Failure(const std::string& error)
 {
     fprintf(stderr, "terravell-map: %s\n", error.c_str());
     return 1;
-}
-
-bool WantsHelp(const std::vector<std::string>& args)
-{
-    return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "-h" || a == "--help"; });
 }
 
 void ReportSun(const WorldOptions& options)
@@ -85,19 +88,26 @@ int ParseOrExit(Command command, const char* name, const std::vector<std::string
 {
     std::string error;
     if (ParseWorldOptions(command, args, options, error))
-        return UsageError(name, error);
+        return MapUsageError(name, error);
     if (options.help) {
         fputs(WorldUsage(command), stdout);
         return 0;
     }
+    if (options.version)
+        return PrintVersion("terravell-map");
+    // A world already there is replaced only when asked.
+    std::string mapPath = (fs::path(options.outDir) / MapFileName()).string();
+    std::error_code failure;
+    if (!options.force && fs::exists(mapPath, failure))
+        return Failure(mapPath + " already exists (use --force to replace it)");
     return -1;
 }
 
-// The tiles along each side when only the picture is given: 16 along the
-// longer side, the other in proportion.
+// The tiles along each side when only the picture is given: as many as the
+// default world has along the longer side, the other in proportion.
 void TilesForPicture(const Heightmap& picture, TerrainParams& params)
 {
-    const double longSide = 16.0;
+    const double longSide = double(DEFAULT_MAP_TILES_ACROSS);
     double w = std::max(1, picture.width - 1), h = std::max(1, picture.height - 1);
     double across = w >= h ? longSide : std::max(1.0, std::round(longSide * w / h));
     double down = h >= w ? longSide : std::max(1.0, std::round(longSide * h / w));
@@ -111,13 +121,16 @@ const char* MapToolUsage() { return TOOL_USAGE; }
 
 int RunInfo(const std::vector<std::string>& args)
 {
-    if (WantsHelp(args)) {
-        fputs(INFO_USAGE, stdout);
-        return 0;
-    }
-    if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
-        return UsageError("info", args.empty() ? "info needs a map FILE" : "info takes one map FILE");
-    InfoReport report = BuildInfoReport(args[0]);
+    static const std::vector<option> OPTIONS = LongOptions({});
+    CCommandLine line("terravell-map", args);
+    std::string error;
+    int id;
+    while ((id = line.Next("h", OPTIONS.data(), error)) != -1)
+        return id == '?' ? MapUsageError("info", error) : CommonOption(id, "terravell-map", INFO_USAGE, error);
+    std::vector<std::string> files = line.Operands();
+    if (files.size() != 1)
+        return MapUsageError("info", files.empty() ? "info needs a map FILE" : "info takes one map FILE");
+    InfoReport report = BuildInfoReport(files[0]);
     if (!report.opened)
         return Failure(report.text);
     fputs(report.text.c_str(), stdout);
@@ -160,7 +173,7 @@ int RunImport(const std::vector<std::string>& args)
     MapFileData map = MapForParams(p);
     map.heights = QuantiseHeights(ResampleBilinear(picture, map.Columns(), map.Rows()), options.stretch);
     AssignTileTextures(map);
-    printf("heights: %s\n", options.stretch ? "lowest pixel 1, highest 255" : "black 1, white 255");
+    printf("heights: %s\n", options.stretch ? "lowest pixel 0, highest 255" : "black 0, white 255");
     ReportSun(options);
     if (WriteWorld(options.outDir, map, options.withAssets, options.assetDir, error))
         return Failure(error);

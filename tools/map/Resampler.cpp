@@ -52,7 +52,7 @@ std::vector<uint8_t> QuantiseHeights(const std::vector<float>& values, bool stre
     std::vector<uint8_t> heights(values.size());
     for (size_t i = 0; i < values.size(); ++i) {
         float t = std::clamp((values[i] - low) / range, 0.0f, 1.0f);
-        heights[i] = uint8_t(1 + std::lround(t * 254.0f));
+        heights[i] = uint8_t(std::lround(t * 255.0f));
     }
     return heights;
 }

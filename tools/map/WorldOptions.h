@@ -15,9 +15,11 @@ struct WorldOptions {
     std::string outDir;
     bool withAssets = false;
     std::string assetDir;       // empty: the Data directory beside the executable
-    bool stretch = false;       // import: lowest to highest pixel onto 1..255
+    bool stretch = false;       // import: lowest to highest pixel onto 0..255
     std::string input;          // import: the heightmap
+    bool force = false;         // replace a world already in outDir
     bool help = false;
+    bool version = false;
 };
 
 enum class Command { Generate, Import };

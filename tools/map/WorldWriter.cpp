@@ -1,7 +1,8 @@
 #include "tools/map/WorldWriter.h"
 
-#include "tools/assets/SkyFaces.h"
+#include "game/GameFacts.h"
 #include "tools/assets/TerrainTextures.h"
+#include "tools/common/AssetNames.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -10,12 +11,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// As the asset tool writes them into build/Data.
-const int TERRAIN_TEXTURE_SIZE = 256;
-
-// The file name, without Data/, that the game opens for a texture number.
-std::string TextureFileName(uint32_t number) { return fs::path(MapTexturePath(number)).filename().string(); }
 
 bool WriteTextures(const fs::path& dir, const MapFileData& map, std::string& error)
 {
@@ -27,14 +22,14 @@ bool WriteTextures(const fs::path& dir, const MapFileData& map, std::string& err
             named = named || n == number;
         if (!named)
             continue;
-        fs::path path = dir / TextureFileName(number);
-        if (!WriteBmp(path.string(), GenerateTerrainTexture(t, TERRAIN_TEXTURE_SIZE, map.header.subdivisions))) {
-            error = "cannot write " + path.string();
+        fs::path path = dir / TerrainTextureFileName(number);
+        if (WriteBmp(path.string(), GenerateTerrainTexture(t, TERRAIN_TEXTURE_SIZE, map.header.subdivisions), error)) {
+            error = "cannot write " + path.string() + ": " + error;
             return true;
         }
         ++written;
     }
-    printf("wrote %d terrain textures (%s ...)\n", written, TextureFileName(map.textureNumbers.front()).c_str());
+    printf("wrote %d terrain textures (%s ...)\n", written, TerrainTextureFileName(map.textureNumbers.front()).c_str());
     return false;
 }
 
@@ -60,9 +55,9 @@ bool CopyAssets(const fs::path& dir, const std::string& assetDir, std::string& e
 
 std::vector<std::string> OtherAssetNames()
 {
-    std::vector<std::string> names = {"Font.bmp", "Hud00t.bmp", "Hud00m.bmp"};
+    std::vector<std::string> names = {FontFileName(), HudPictureFileName(0), HudMaskFileName(0)};
     for (int face = 0; face < SKY_FACE_COUNT; ++face)
-        names.push_back(std::string("cliff") + SkyFaceName(face) + ".bmp");
+        names.push_back(SkyFaceFileName(face));
     return names;
 }
 
@@ -88,9 +83,9 @@ bool WriteWorld(const std::string& dir, const MapFileData& map, bool withAssets,
         error = "cannot create " + dir + ": " + failure.message();
         return true;
     }
-    fs::path mapPath = fs::path(dir) / "map1.raw";
-    if (!WriteFileBytes(mapPath.string(), bytes)) {
-        error = "cannot write " + mapPath.string();
+    fs::path mapPath = fs::path(dir) / MapFileName();
+    if (WriteFileBytes(mapPath.string(), bytes, error)) {
+        error = "cannot write " + mapPath.string() + ": " + error;
         return true;
     }
     printf("wrote %s (%zu bytes)\n", mapPath.string().c_str(), bytes.size());

@@ -1,5 +1,6 @@
 // terravell-map: makes, imports and checks worlds with the game's own map
 // reading, validation and writing code.
+#include "tools/common/CommandLine.h"
 #include "tools/map/MapCommands.h"
 
 #include <cstdio>
@@ -8,7 +9,17 @@
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    static const std::vector<option> OPTIONS = LongOptions({});
+    std::vector<std::string> args;
+    {
+        // Options before the command are the tool's own; '+' stops at the command.
+        CCommandLine line(argc, argv);
+        std::string error;
+        int id;
+        while ((id = line.Next("+h", OPTIONS.data(), error)) != -1)
+            return CommonOption(id, "terravell-map", MapToolUsage(), error);
+        args = line.Operands();
+    }
     if (args.empty()) {
         fprintf(stderr, "terravell-map: missing command (see terravell-map --help)\n");
         return 2;
@@ -21,7 +32,7 @@ int main(int argc, char** argv)
         return RunGenerate(args);
     if (command == "import")
         return RunImport(args);
-    if (command == "-h" || command == "--help" || command == "help") {
+    if (command == "help") {
         fputs(MapToolUsage(), stdout);
         return 0;
     }

@@ -5,6 +5,7 @@
 // Each STEP is KEYS*FRAMES, KEYS being "none" or key names joined by '+':
 // up, down, left, right, ctrl, a, z, s, x. Example: none*90 down*60 x*9
 #include "game/Game.h"
+#include "tools/common/CommandLine.h"
 #include "tools/common/FrameCapture.h"
 
 #include <GL/gl.h>
@@ -12,12 +13,24 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
+const char* USAGE =
+    "usage: terravell-shot OUT.bmp STEP...\n"
+    "Plays a key script through the game's frame loop (run where Data/ is) and\n"
+    "saves the last frame as a BMP. Each STEP is KEYS*FRAMES, KEYS being \"none\"\n"
+    "or key names joined by '+': up, down, left, right, ctrl, a, z, s, x.\n"
+    "Example: none*90 down*60 x*9\n"
+    "\n"
+    "  -h, --help              this text\n"
+    "  --version               the tool's version\n";
+
+const char* PROGRAM = "terravell-shot";
+
+// True when there is no key of that name.
 bool KeyByName(const std::string& name, SDLKey& key)
 {
     static const struct {
@@ -28,17 +41,18 @@ bool KeyByName(const std::string& name, SDLKey& key)
     for (const auto& k : KEYS)
         if (name == k.name) {
             key = k.key;
-            return true;
+            return false;
         }
-    return false;
+    return true;
 }
 
-// Parses "down+left*30" into the held keys and the frame count.
+// Parses "down+left*30" into the held keys and the frame count; true when
+// the step cannot be read.
 bool ParseStep(const std::string& step, std::vector<SDLKey>& held, long& frames)
 {
     size_t star = step.find('*');
     if (star == std::string::npos)
-        return false;
+        return true;
     frames = strtol(step.c_str() + star + 1, nullptr, 10);
     held.clear();
     std::string keys = step.substr(0, star);
@@ -47,33 +61,37 @@ bool ParseStep(const std::string& step, std::vector<SDLKey>& held, long& frames)
         std::string name = keys.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
         SDLKey key;
         if (name != "none") {
-            if (!KeyByName(name, key))
-                return false;
+            if (KeyByName(name, key))
+                return true;
             held.push_back(key);
         }
         if (plus == std::string::npos)
             break;
         start = plus + 1;
     }
-    return frames > 0;
+    return frames <= 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        fprintf(stderr, "usage: terravell-shot OUT.bmp KEYS*FRAMES...\n");
-        return 2;
-    }
+    static const std::vector<option> OPTIONS = LongOptions({});
+    CCommandLine line(argc, argv);
+    std::string error;
+    int id;
+    while ((id = line.Next("h", OPTIONS.data(), error)) != -1)
+        return CommonOption(id, PROGRAM, USAGE, error);
+    std::vector<std::string> operands = line.Operands();
+    if (operands.size() < 2)
+        return UsageError(PROGRAM, operands.empty() ? "missing OUT.bmp and the steps" : "missing the steps");
+    const std::string outPath = operands[0];
     std::vector<std::pair<std::vector<SDLKey>, long>> script;
-    for (int i = 2; i < argc; ++i) {
+    for (size_t i = 1; i < operands.size(); ++i) {
         std::vector<SDLKey> held;
         long frames = 0;
-        if (!ParseStep(argv[i], held, frames)) {
-            fprintf(stderr, "terravell-shot: cannot read step '%s'\n", argv[i]);
-            return 2;
-        }
+        if (ParseStep(operands[i], held, frames))
+            return UsageError(PROGRAM, "cannot read step '" + operands[i] + "'");
         script.emplace_back(held, frames);
     }
 
@@ -91,8 +109,8 @@ int main(int argc, char** argv)
     std::fill(keys.begin(), keys.end(), 0);
     game.DrawFrame();
     Image frame = ReadBackBuffer();
-    if (!WriteBmp(argv[1], frame)) {
-        fprintf(stderr, "terravell-shot: cannot write %s\n", argv[1]);
+    if (WriteBmp(outPath, frame, error)) {
+        fprintf(stderr, "terravell-shot: cannot write %s: %s\n", outPath.c_str(), error.c_str());
         return 1;
     }
     return 0;
