@@ -2,7 +2,6 @@
 
 #include "gfx/AssetPath.h"
 #include "gfx/LittleEndian.h"
-#include "tools/common/FileBytes.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -203,11 +202,6 @@ std::vector<uint8_t> EncodeMapFile(const MapFileData& map)
     out.insert(out.end(), map.tileMap.begin(), map.tileMap.end());
     out.insert(out.end(), map.heights.begin(), map.heights.end());
     return out;
-}
-
-bool WriteMapFile(const char* path, const MapFileData& map, std::string& error)
-{
-    return WriteFileBytes(path, EncodeMapFile(map), error);
 }
 
 Vec3 LightDirFromWord(uint32_t lightWord)

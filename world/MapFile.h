@@ -52,8 +52,6 @@ bool ReadMapFile(const char* path, MapFileData& out, std::string& fault);
 // Serialises a map. A tileMapOffset of 0 places the tile map right after
 // the texture table; a larger one leaves a zero-filled gap.
 std::vector<uint8_t> EncodeMapFile(const MapFileData& map);
-// True on failure, with `error` the system's reason.
-bool WriteMapFile(const char* path, const MapFileData& map, std::string& error);
 
 // The light direction the game takes from the header's light word: each
 // byte is masked in place, not shifted down, then scaled by 1/255.

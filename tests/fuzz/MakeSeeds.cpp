@@ -45,10 +45,9 @@ int main(int argc, char** argv)
         ok &= !WriteBmp(dir + "/bmp/seed" + std::to_string(n++) + ".bmp", image, error);
     }
     n = 0;
-    ok &= !WriteMapFile((dir + "/map/seed" + std::to_string(n++) + ".raw").c_str(), SmallMap(1, 1, 1, 1), error);
-    ok &= !WriteMapFile((dir + "/map/seed" + std::to_string(n++) + ".raw").c_str(), SmallMap(3, 2, 4, 3), error);
     MapFileData gap = SmallMap(2, 2, 2, 2);
     gap.header.tileMapOffset = 64;
-    ok &= !WriteMapFile((dir + "/map/seed" + std::to_string(n++) + ".raw").c_str(), gap, error);
+    for (const MapFileData& map : {SmallMap(1, 1, 1, 1), SmallMap(3, 2, 4, 3), gap})
+        ok &= !WriteFileBytes(dir + "/map/seed" + std::to_string(n++) + ".raw", EncodeMapFile(map), error);
     return ok ? 0 : 1;
 }

@@ -1,13 +1,14 @@
 // Guards: heap leaks in the frame loop, OpenGL lists or textures made after
 // warm-up, HUD line or message slots overrunning, under seeded random keys.
 #include "game/Game.h"
+#include "tools/common/CommandLine.h"
+#include "tools/common/ProcStatus.h"
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <malloc.h>
 #include <random>
 #include <vector>
@@ -17,16 +18,6 @@ namespace {
 const SDLKey KEYS[] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_LCTRL, SDLK_a,
                        SDLK_z,  SDLK_s,    SDLK_x,    SDLK_c,     SDLK_d};
 constexpr long KEY_COUNT = sizeof KEYS / sizeof KEYS[0], FIRST_PASS = KEY_COUNT * 60;
-
-// Local stand-in for a shared reader: a /proc/self/status field in KiB.
-long ProcStatusKiB(const std::string& field)
-{
-    std::ifstream status("/proc/self/status");
-    for (std::string word; status >> word;)
-        if (word == field + ":" && status >> word)
-            return atol(word.c_str());
-    return -1;
-}
 
 int Soak(long frames)
 {
@@ -89,14 +80,24 @@ int Soak(long frames)
 int main(int argc, char** argv)
 {
     namespace fs = std::filesystem;
-    std::vector<std::string> args(argv + 1, argv + argc);
-    if (std::count(args.begin(), args.end(), "--help"))
-        return printf("usage: terravell-soak DATA_DIR [FRAMES], DATA_DIR being a folder named Data\n"), 0;
-    const long frames = args.size() == 2 ? atol(args[1].c_str()) : 100000;
-    std::error_code error;
-    const fs::path data = args.empty() ? fs::path() : fs::canonical(args[0], error);
-    if (args.size() > 2 || frames < 2 * FIRST_PASS || data.filename() != "Data" || !fs::is_directory(data))
-        return fprintf(stderr, "usage: terravell-soak DATA_DIR [FRAMES >= %ld]\n", 2 * FIRST_PASS), 2;
+    const char* program = "terravell-soak";
+    const std::string usage = "usage: terravell-soak DATA [FRAMES]\n"
+                              "Plays FRAMES (default 100000, at least " + std::to_string(2 * FIRST_PASS) +
+                              ") frames of seeded random keys through the game's frame loop on the assets\n"
+                              "in DATA, a folder named Data, and checks the heap, OpenGL objects and HUD slots.\n";
+    CCommandLine line(argc, argv);
+    const std::vector<option> options = LongOptions({});
+    std::string error;
+    for (int id; (id = line.Next("h", options.data(), error)) != -1;)
+        return CommonOption(id, program, usage.c_str(), error);
+    std::vector<std::string> args = line.Operands();
+    char* end = nullptr;
+    const long frames = args.size() == 2 ? strtol(args[1].c_str(), &end, 10) : 100000;
+    std::error_code failure;
+    const fs::path data = args.empty() ? fs::path() : fs::canonical(args[0], failure);
+    if (args.empty() || args.size() > 2 || (end && *end) || frames < 2 * FIRST_PASS || data.filename() != "Data" ||
+        !fs::is_directory(data))
+        return UsageError(program, "wants a folder named Data and at least " + std::to_string(2 * FIRST_PASS) + " frames");
     // Run beside it, where the game looks for Data: nothing is written.
     fs::current_path(data.parent_path());
     return Soak(frames);

@@ -1,26 +1,55 @@
-// The map tool's own parts: sun directions, option parsing, heightmap
-// readers and the resampler, without running the binary.
+// Guards terravell-map and the other tools' command lines: light words the game cannot decode, option parsing and refusals, heightmap decoding (formats, byte order, hostile pictures), resampling and height quantising, what generate and import write against what the game reads, info's verdict and report against the game's, overwriting without --force, and --help, --version and usage errors of every tool.
+#include "game/GameFacts.h"
+#include "gfx/Bitmap.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestMaps.h"
+#include "tools/common/AssetNames.h"
+#include "tools/common/FileBytes.h"
 #include "tools/map/HeightmapReader.h"
 #include "tools/map/Resampler.h"
 #include "tools/map/SunDirection.h"
 #include "tools/map/WorldOptions.h"
-#include "world/MapFile.h"
+#include "world/Map.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
 #include <zlib.h>
 
 #include <cmath>
-#include <string>
-#include <vector>
+#include <cstdlib>
+#include <sys/wait.h>
 
 namespace {
 
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Text(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    std::string error;
+    ReadFileBytes(path, bytes, error);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Runs a tool of the build in the current directory (a CTempDir).
+ToolRun RunTool(const std::string& tool, const std::vector<std::string>& args)
+{
+    std::string command = "'" TERRAVELL_BUILD_DIR "/" + tool + "'";
+    for (const std::string& a : args)
+        command += " '" + a + "'";
+    int raw = std::system((command + " >tool.out 2>tool.err").c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Text("tool.out"), Text("tool.err")};
+}
+ToolRun Map(const std::vector<std::string>& args) { return RunTool("terravell-map", args); }
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
 std::vector<uint8_t> Pgm(int w, int h, int maxValue, const std::vector<uint32_t>& samples)
 {
-    std::string head = "P5\n# made by a test\n" + std::to_string(w) + " " + std::to_string(h) + "\n" +
-                       std::to_string(maxValue) + "\n";
+    std::string head = "P5\n# a comment\n" + std::to_string(w) + " " + std::to_string(h) + "\n" + std::to_string(maxValue) + "\n";
     std::vector<uint8_t> bytes(head.begin(), head.end());
     for (uint32_t s : samples) {
         if (maxValue > 255)
@@ -30,8 +59,7 @@ std::vector<uint8_t> Pgm(int w, int h, int maxValue, const std::vector<uint32_t>
     return bytes;
 }
 
-// Grayscale PNG through libpng's simplified writer; 16-bit samples are
-// written as they are.
+// A grayscale PNG; 16-bit samples are written as they are.
 std::vector<uint8_t> Png(int w, int h, bool sixteen, const std::vector<uint16_t>& samples)
 {
     png_image image{};
@@ -39,236 +67,330 @@ std::vector<uint8_t> Png(int w, int h, bool sixteen, const std::vector<uint16_t>
     image.width = uint32_t(w);
     image.height = uint32_t(h);
     image.format = sixteen ? PNG_FORMAT_LINEAR_Y : PNG_FORMAT_GRAY;
-    std::vector<uint8_t> eight(samples.begin(), samples.end());
+    std::vector<uint8_t> eight(samples.begin(), samples.end()), bytes;
     const void* pixels = sixteen ? static_cast<const void*>(samples.data()) : eight.data();
     png_alloc_size_t size = 0;
-    EXPECT_TRUE(png_image_write_to_memory(&image, nullptr, &size, 0, pixels, 0, nullptr));
-    std::vector<uint8_t> bytes(size);
-    EXPECT_TRUE(png_image_write_to_memory(&image, bytes.data(), &size, 0, pixels, 0, nullptr));
+    EXPECT_TRUE(png_image_write_to_memory(&image, nullptr, &size, 0, pixels, 0, nullptr));  // the size first
     bytes.resize(size);
+    EXPECT_TRUE(png_image_write_to_memory(&image, bytes.data(), &size, 0, pixels, 0, nullptr));
     return bytes;
 }
 
-// Decodes and expects success.
-Heightmap Decoded(const std::vector<uint8_t>& bytes)
+// Decodes; the error text, empty on success.
+std::string Decode(const std::vector<uint8_t>& bytes, Heightmap& map)
 {
-    Heightmap map;
     std::string error;
-    EXPECT_FALSE(DecodeHeightmap(bytes.data(), bytes.size(), map, error)) << error;
-    return map;
-}
-
-std::string Refusal(const std::vector<uint8_t>& bytes)
-{
-    Heightmap map;
-    std::string error;
-    EXPECT_TRUE(DecodeHeightmap(bytes.data(), bytes.size(), map, error));
+    bool failed = DecodeHeightmap(bytes.data(), bytes.size(), map, error);
+    EXPECT_EQ(failed, !error.empty());
     return error;
 }
 
-bool Parse(Command command, std::vector<std::string> args, WorldOptions& out, std::string& error)
+MapFileData ReadBack(const std::string& path)
 {
-    return ParseWorldOptions(command, args, out, error);
+    MapFileData map;
+    std::string fault;
+    EXPECT_FALSE(ReadMapFile(path.c_str(), map, fault)) << fault;
+    return map;
 }
 
 } // namespace
 
 // Words the file can hold come back as themselves; others go to the
 // nearest direction the game's decoding can produce.
-TEST(MapToolSun, NearestLightWordRespectsTheGamesDecoding)
+TEST(MapTool, NearestLightWordRespectsTheGamesDecoding)
 {
     for (uint32_t word : {0x000001FFu, 0x000005E2u, 0x000000FFu, 0x00020A00u, 0x00000164u}) {
         SunAngles s = SunAnglesOfWord(word);
-        uint32_t back = NearestLightWord(s.elevation, s.azimuth);
-        EXPECT_LT(AngleBetween(s, SunAnglesOfWord(back)), 1e-3) << std::hex << word << " -> " << back;
+        EXPECT_LT(AngleBetween(s, SunAnglesOfWord(NearestLightWord(s.elevation, s.azimuth))), 1e-3) << std::hex << word;
     }
-    // The highest sun at azimuth 90 is y byte 1, z byte 255: 44.9 degrees.
-    EXPECT_EQ(NearestLightWord(60.0, 90.0), 0x000001FFu);
+    EXPECT_EQ(NearestLightWord(60.0, 90.0), 0x000001FFu);  // the highest sun at azimuth 90: 44.9 degrees
     EXPECT_NEAR(SunAnglesOfWord(0x1FF).elevation, 44.89, 0.01);
-    // Closer to the zenith than to 44.9, and a sun behind the y axis:
-    // straight up, written with the longest z.
-    EXPECT_EQ(NearestLightWord(70.0, 90.0), 0x000000FFu);
+    EXPECT_EQ(NearestLightWord(70.0, 90.0), 0x000000FFu);  // nearer the zenith: straight up
     EXPECT_EQ(NearestLightWord(30.0, 270.0), 0x000000FFu);
-    EXPECT_TRUE(SunAnglesOfWord(0xFF).overhead);
-
-    // The x byte counts about 257 times its value: any non-zero x byte
-    // lays the light almost flat along +x.
-    SunAngles flat = SunAnglesOfWord(0x00010203);
+    SunAngles flat = SunAnglesOfWord(0x00010203);  // any x byte lays the light almost flat along +x
     EXPECT_NEAR(flat.azimuth, std::atan2(2.0078, 257.0039) * 180.0 / M_PI, 1e-3);
     EXPECT_LT(flat.elevation, 0.01);
-    // No direction at all, and bits 24-31 are not read.
-    EXPECT_TRUE(SunAnglesOfWord(0).none);
-    EXPECT_TRUE(SunAnglesOfWord(0xFF000000u).none);
+    EXPECT_TRUE(SunAnglesOfWord(0xFF000000u).none);  // bits 24-31 are not read
 }
 
-// The plain "--name value" forms reach the map through the binary in
-// MapToolRunTest; here the rest.
-TEST(MapToolOptions, AcceptsTheDocumentedFormsAndFillsTheParameters)
+TEST(MapTool, OptionsParseTheDocumentedFormsAndRefuseTheRest)
 {
     WorldOptions o;
     std::string error;
-    ASSERT_FALSE(Parse(Command::Generate, {"--tiles=5x3", "--roughness", "0.25", "-o", "out", "--with-assets=/somewhere"},
-                       o, error))
-        << error;
-    EXPECT_EQ(o.params.tilesAcross, 5u);
-    EXPECT_EQ(o.params.tilesDown, 3u);
-    EXPECT_FLOAT_EQ(o.params.roughness, 0.25f);
-    EXPECT_EQ(o.assetDir, "/somewhere");
-    EXPECT_FALSE(o.sunGiven);
-    EXPECT_EQ(o.params.lightWord, TerrainParams().lightWord);
-
+    for (int again = 0; again < 2; ++again) {  // getopt's state starts afresh
+        ASSERT_FALSE(ParseWorldOptions(Command::Generate, {"--tiles=5x3", "--roughness", "0.25", "-o", "out", "--with-assets=/x"}, o, error)) << error;
+        EXPECT_EQ(o.params.tilesAcross, 5u);
+        EXPECT_EQ(o.params.tilesDown, 3u);
+        EXPECT_FLOAT_EQ(o.params.roughness, 0.25f);
+        EXPECT_EQ(o.assetDir, "/x");
+        EXPECT_EQ(o.params.lightWord, DEFAULT_MAP_LIGHT_WORD);
+    }
     // One sun angle given: the other is the default world's; azimuth wraps.
-    ASSERT_FALSE(Parse(Command::Import, {"in.png", "--sun-elevation", "10", "-o", "d"}, o, error));
-    EXPECT_NEAR(SunAnglesOfWord(o.params.lightWord).elevation, 10.0, 0.2);
-    ASSERT_FALSE(Parse(Command::Generate, {"--sun-azimuth", "-270", "--sun-elevation", "10", "-o", "d"}, o, error));
+    ASSERT_FALSE(ParseWorldOptions(Command::Generate, {"--sun-azimuth", "-270", "--sun-elevation", "10", "-o", "d"}, o, error));
     EXPECT_DOUBLE_EQ(o.sunAzimuth, 90.0);
-}
+    EXPECT_NEAR(SunAnglesOfWord(o.params.lightWord).elevation, 10.0, 0.2);
 
-TEST(MapToolOptions, RefusesBadArgumentsWithOneLine)
-{
-    const struct {
-        Command command;
-        std::vector<std::string> args;
-        const char* error;
-    } cases[] = {
-        {Command::Generate, {}, "missing -o DIR"},
-        {Command::Generate, {"-o", "d", "--stretch"}, "unknown option --stretch"},
-        {Command::Import, {"a.png", "-o", "d", "--seed", "3"}, "unknown option --seed"},
-        {Command::Import, {"-o", "d"}, "import needs a HEIGHTMAP file"},
-        {Command::Import, {"a.png", "b.png", "-o", "d"}, "unexpected argument 'b.png'"},
-        {Command::Generate, {"-o", "d", "--tiles", "16by16"}, "--tiles wants WIDTHxHEIGHT in tiles, e.g. 16x16 (got '16by16')"},
-        {Command::Generate, {"-o", "d", "--tiles", "0x4"}, "--tiles wants"},
-        {Command::Generate, {"-o", "d", "--cell-size", "0"}, "--cell-size wants a whole number from 1 to 65535 (got '0')"},
-        {Command::Generate, {"-o", "d", "--height-scale", "65536"}, "--height-scale wants a whole number"},
-        {Command::Generate, {"-o", "d", "--roughness", "1.5"}, "--roughness wants a number from 0 to 1"},
-        {Command::Generate, {"-o", "d", "--roughness", "nan"}, "--roughness wants"},
-        {Command::Generate, {"-o", "d", "--sun-elevation", "-5"}, "--sun-elevation wants degrees from 0 to 90"},
-        {Command::Generate, {"-o", "d", "--seed"}, "--seed needs a value"},
-        {Command::Generate, {"-o", "d", "--seed", "4294967296"}, "--seed wants"},
-        // 4097 x 4097 vertices is one row and column past what the game reads.
-        {Command::Generate, {"-o", "d", "--tiles", "4096x4096", "--subdivisions", "1"}, "a grid of 4097 x 4097 vertices is more than"},
-        {Command::Generate, {"-o", "d", "--tiles", "4294967295x1", "--subdivisions", "65535"},
-         "a grid of 281470681677826 x 65536 vertices"},
+    const std::pair<std::vector<std::string>, const char*> refused[] = {
+        {{}, "missing -o DIR"},
+        {{"-o", "d", "--stretch"}, "unknown option --stretch"},
+        {{"-o", "d", "--tiles", "16by16"}, "--tiles wants WIDTHxHEIGHT in tiles, e.g. 16x16 (got '16by16')"},
+        {{"-o", "d", "--tiles", "0x4"}, "--tiles wants"},
+        {{"-o", "d", "--cell-size", "0"}, "--cell-size wants a whole number from 1 to 65535 (got '0')"},
+        {{"-o", "d", "--height-scale", "65536"}, "--height-scale wants a whole number"},
+        {{"-o", "d", "--roughness", "nan"}, "--roughness wants a number from 0 to 1"},
+        {{"-o", "d", "--sun-elevation", "-5"}, "--sun-elevation wants degrees from 0 to 90"},
+        {{"-o", "d", "--seed"}, "--seed needs a value"},
+        {{"-o", "d", "--seed", "4294967296"}, "--seed wants"},
+        {{"-o", "d", "--force=yes"}, "--force takes no value"},
+        {{"-o", "d", "--tiles", "4096x4096", "--subdivisions", "1"}, "a grid of 4097 x 4097 vertices is more than"},
+        {{"-o", "d", "--tiles", "4294967295x1", "--subdivisions", "65535"}, "a grid of 281470681677826 x 65536 vertices"},
     };
-    for (const auto& c : cases) {
-        WorldOptions o;
-        std::string error;
-        EXPECT_TRUE(ParseWorldOptions(c.command, c.args, o, error)) << c.error;
-        EXPECT_EQ(error.rfind(c.error, 0), 0u) << "got: " << error;
-        EXPECT_EQ(error.find('\n'), std::string::npos);
+    for (const auto& [args, want] : refused) {
+        EXPECT_TRUE(ParseWorldOptions(Command::Generate, args, o, error)) << want;
+        EXPECT_EQ(error.rfind(want, 0), 0u) << "got: " << error;
     }
-    // The largest grid the game reads is accepted.
-    WorldOptions o;
-    std::string error;
-    EXPECT_FALSE(Parse(Command::Generate, {"-o", "d", "--tiles", "4095x4095", "--subdivisions", "1"}, o, error));
+    EXPECT_FALSE(ParseWorldOptions(Command::Generate, {"-o", "d", "--tiles", "4095x4095", "--subdivisions", "1"}, o, error));
+    EXPECT_TRUE(ParseWorldOptions(Command::Import, {"a.png", "-o", "d", "--seed", "3"}, o, error));
+    EXPECT_TRUE(ParseWorldOptions(Command::Import, {"-o", "d"}, o, error));
+    EXPECT_EQ(error, "import needs a HEIGHTMAP file");
 }
 
-// Each format gives the samples as stored, top row first, white = maxValue.
-TEST(MapToolHeightmap, ReadsPgmPngAndBmpAsStored)
+// Each format gives the samples as stored, top row first, white = maxValue;
+// damaged or foreign files are refused with a reason, never a crash.
+TEST(MapTool, HeightmapsAreReadAsStoredAndHostileOnesRefused)
 {
-    Heightmap pgm8 = Decoded(Pgm(3, 2, 255, {0, 10, 20, 30, 40, 255}));
-    EXPECT_EQ(pgm8.width, 3);
-    EXPECT_EQ(pgm8.height, 2);
-    EXPECT_EQ(pgm8.maxValue, 255u);
-    EXPECT_EQ(pgm8.samples, (std::vector<uint16_t>{0, 10, 20, 30, 40, 255}));
-    EXPECT_EQ(pgm8.format, "8-bit binary PGM");
-
-    // A 10-bit maximum is stored in two bytes; a stray value above it is white.
-    Heightmap pgm16 = Decoded(Pgm(2, 2, 1023, {0, 512, 1023, 2000}));
-    EXPECT_EQ(pgm16.maxValue, 1023u);
-    EXPECT_EQ(pgm16.samples, (std::vector<uint16_t>{0, 512, 1023, 1023}));
-    EXPECT_DOUBLE_EQ(pgm16.At(1, 0), 512.0 / 1023.0);
-
-    Heightmap png8 = Decoded(Png(3, 1, false, {7, 128, 255}));
-    EXPECT_EQ(png8.format, "8-bit grayscale PNG");
-    EXPECT_EQ(png8.maxValue, 255u);
-    EXPECT_EQ(png8.samples, (std::vector<uint16_t>{7, 128, 255}));
-
-    // BMP by luminance, in 16 bits: grey stays exact, colour keeps its fraction.
-    Image picture(2, 2);
+    Heightmap m;
+    ASSERT_EQ(Decode(Pgm(3, 2, 255, {0, 10, 20, 30, 40, 255}), m), "");
+    EXPECT_EQ(m.samples, (std::vector<uint16_t>{0, 10, 20, 30, 40, 255}));
+    EXPECT_EQ(m.height, 2);
+    ASSERT_EQ(Decode(Pgm(2, 2, 1023, {0, 512, 1023, 2000}), m), "");  // two bytes, big-endian; above white is white
+    EXPECT_EQ(m.samples, (std::vector<uint16_t>{0, 512, 1023, 1023}));
+    EXPECT_DOUBLE_EQ(m.At(1, 0), 512.0 / 1023.0);
+    ASSERT_EQ(Decode(Png(3, 1, false, {7, 128, 255}), m), "");
+    EXPECT_EQ(m.samples, (std::vector<uint16_t>{7, 128, 255}));
+    ASSERT_EQ(Decode(Png(2, 1, true, {300, 65535}), m), "");
+    EXPECT_EQ(m.samples, (std::vector<uint16_t>{300, 65535}));
+    Image picture(2, 1);
     picture.Set(0, 0, 200, 100, 50);
-    picture.Set(1, 0, 255, 255, 255);
-    picture.Set(0, 1, 0, 0, 0);
-    picture.Set(1, 1, 90, 90, 90);
-    Heightmap bmp = Decoded(EncodeBmp(picture));
-    EXPECT_EQ(bmp.maxValue, 65535u);
-    EXPECT_NEAR(bmp.At(0, 0), (0.299 * 200 + 0.587 * 100 + 0.114 * 50) / 255.0, 1e-4);
-    EXPECT_DOUBLE_EQ(bmp.At(1, 0), 1.0);
-    EXPECT_DOUBLE_EQ(bmp.At(0, 1), 0.0);
-    EXPECT_DOUBLE_EQ(bmp.At(1, 1), 90.0 / 255.0);
-}
+    picture.Set(1, 0, 90, 90, 90);
+    ASSERT_EQ(Decode(EncodeBmp(picture), m), "");  // colour by luminance
+    EXPECT_NEAR(m.At(0, 0), (0.299 * 200 + 0.587 * 100 + 0.114 * 50) / 255.0, 1e-4);
+    EXPECT_DOUBLE_EQ(m.At(1, 0), 90.0 / 255.0);
 
-TEST(MapToolHeightmap, RefusesDamagedAndForeignFilesWithAReason)
-{
-    std::vector<uint8_t> pgm = Pgm(4, 4, 255, std::vector<uint32_t>(16, 9));
-    std::vector<uint8_t> cut(pgm.begin(), pgm.end() - 1);
-    EXPECT_EQ(Refusal(cut), "PGM pixel data is truncated (15 of 16 bytes)");
-    std::string text = "P5 4 4";
-    EXPECT_EQ(Refusal(std::vector<uint8_t>(text.begin(), text.end())), "PGM header is malformed or cut short");
-    text = "P5 4 4 70000\n";
-    EXPECT_EQ(Refusal(std::vector<uint8_t>(text.begin(), text.end())), "PGM maximum value 70000 is outside 1 to 65535");
-    text = "P5 0 4 255\n";
-    EXPECT_EQ(Refusal(std::vector<uint8_t>(text.begin(), text.end())), "image has no pixels (0x4)");
-    text = "P5 99999999 99999999 255\n";
-    EXPECT_NE(Refusal(std::vector<uint8_t>(text.begin(), text.end())).find("is too large"), std::string::npos);
-    text = "P2 2 1 255\n0 1\n";
-    EXPECT_EQ(Refusal(std::vector<uint8_t>(text.begin(), text.end())),
-              "only binary grayscale PGM (P5) is read; this is a P2 file");
-    text = "GIF89a";
-    EXPECT_EQ(Refusal(std::vector<uint8_t>(text.begin(), text.end())), "not a PNG, binary PGM or BMP file");
-    EXPECT_EQ(Refusal({}), "not a PNG, binary PGM or BMP file");
-
-    // A PNG cut anywhere is refused through libpng's error path, never a crash.
-    std::vector<uint8_t> png = Png(16, 16, true, std::vector<uint16_t>(256, 300));
-    for (size_t keep : {size_t(8), size_t(20), size_t(40), png.size() / 2, png.size() - 13}) {
-        std::vector<uint8_t> part(png.begin(), png.begin() + keep);
-        EXPECT_EQ(Refusal(part).rfind("PNG: ", 0), 0u) << keep;
-    }
-    // A PNG that claims more pixels than allowed is refused before decoding.
-    std::vector<uint8_t> wide = Png(1, 1, false, {5});
-    wide[17] = 0x01, wide[19] = 0x00;  // width 65536
-    uLong crc = crc32(0, wide.data() + 12, 17);  // IHDR's type and data
+    auto bytes = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
+    std::vector<uint8_t> pgm = Pgm(4, 4, 255, std::vector<uint32_t>(16, 9)), png = Png(16, 16, true, std::vector<uint16_t>(256, 300));
+    std::vector<uint8_t> bmp = EncodeBmp(SolidImage(2, 2, 1, 2, 3)), wide = Png(1, 1, false, {5});
+    bmp[28] = 8;
+    wide[17] = 0x01, wide[19] = 0x00;  // width 65536, with the header's checksum made good again
+    uint32_t crc = uint32_t(crc32(0, wide.data() + 12, 17));
     for (int i = 0; i < 4; ++i)
         wide[29 + i] = uint8_t(crc >> (24 - 8 * i));
-    EXPECT_EQ(Refusal(wide), "image of 65536x1 is too large (sides up to 16385, 2^27 pixels in all)");
-
-    // The game's BMP checks apply: an 8-bit BMP is refused with its reason.
-    std::vector<uint8_t> bmp = EncodeBmp(SolidImage(2, 2, 1, 2, 3));
-    bmp[28] = 8;
-    EXPECT_NE(Refusal(bmp).find("found 8 bits per pixel"), std::string::npos);
-
-    Heightmap map;
-    std::string error;
-    EXPECT_TRUE(ReadHeightmap("/nonexistent/heights.png", map, error));
-    EXPECT_EQ(error, "No such file or directory");
+    const std::pair<std::vector<uint8_t>, const char*> refused[] = {
+        {std::vector<uint8_t>(pgm.begin(), pgm.end() - 1), "PGM pixel data is truncated (15 of 16 bytes)"},
+        {bytes("P5 4 4"), "PGM header is malformed or cut short"},
+        {bytes("P5 4 4 70000\n"), "PGM maximum value 70000 is outside 1 to 65535"},
+        {bytes("P5 0 4 255\n"), "image has no pixels (0x4)"},
+        {bytes("P5 99999999 99999999 255\n"), "image of 99999999x99999999 is too large"},
+        {bytes("P2 2 1 255\n0 1\n"), "only binary grayscale PGM (P5) is read; this is a P2 file"},
+        {bytes("GIF89a"), "not a PNG, binary PGM or BMP file"},
+        {{}, "not a PNG, binary PGM or BMP file"},
+        {wide, "image of 65536x1 is too large (sides up to 16385, 2^27 pixels in all)"},
+        {bmp, "expected a 24-bit uncompressed BMP, found 8 bits per pixel"},
+    };
+    for (const auto& [file, want] : refused)
+        EXPECT_EQ(Decode(file, m).rfind(want, 0), 0u) << want;
+    for (size_t keep : {size_t(8), size_t(20), size_t(40), png.size() / 2, png.size() - 13})
+        EXPECT_EQ(Decode(std::vector<uint8_t>(png.begin(), png.begin() + long(keep)), m).rfind("PNG: ", 0), 0u) << keep;
 }
 
 // Corner pixels land on corner vertices; in between, bilinear weights.
-TEST(MapToolResample, BilinearOnOddSizesAndHeightsNeverZero)
+TEST(MapTool, ResamplesBilinearlyAndQuantisesToTheWholeRange)
 {
     Heightmap picture;
     picture.width = 3;
     picture.height = 2;
-    picture.maxValue = 255;
     picture.samples = {0, 100, 50, 200, 0, 255};
     std::vector<float> v = ResampleBilinear(picture, 5, 3);
-    const float want[15] = {0,   50, 100, 75,     50,     //
-                            100, 75, 50,  101.25, 152.5,  //
-                            200, 100, 0,  127.5,  255};
-    ASSERT_EQ(v.size(), 15u);
+    const float want[15] = {0, 50, 100, 75, 50, 100, 75, 50, 101.25, 152.5, 200, 100, 0, 127.5, 255};
     for (int i = 0; i < 15; ++i)
         EXPECT_NEAR(v[i] * 255.0f, want[i], 1e-3) << "vertex " << i;
-
-    // One pixel fills the grid; a one-vertex side samples the middle.
-    Heightmap dot;
-    dot.width = dot.height = 1;
-    dot.samples = {51};
-    EXPECT_EQ(ResampleBilinear(dot, 3, 2), std::vector<float>(6, 0.2f));
-    EXPECT_NEAR(ResampleBilinear(picture, 1, 1)[0] * 255.0f, 50.0f, 1e-3);  // between 100 and 0
-
-    std::vector<uint8_t> h = QuantiseHeights({0.0f, 0.5f, 1.0f, -1.0f, 2.0f}, false);
-    EXPECT_EQ(h, (std::vector<uint8_t>{0, 128, 255, 0, 255}));
+    EXPECT_NEAR(ResampleBilinear(picture, 1, 1)[0] * 255.0f, 50.0f, 1e-3);  // one vertex: the middle
+    EXPECT_EQ(QuantiseHeights({0.0f, 0.5f, 1.0f, -1.0f, 2.0f}, false), (std::vector<uint8_t>{0, 128, 255, 0, 255}));
     EXPECT_EQ(QuantiseHeights({0.25f, 0.5f, 0.75f}, true), (std::vector<uint8_t>{0, 128, 255}));
-    // A flat picture is not stretched into a division by zero.
-    EXPECT_EQ(QuantiseHeights({0.5f, 0.5f}, true), (std::vector<uint8_t>{128, 128}));
+    EXPECT_EQ(QuantiseHeights({0.5f, 0.5f}, true), (std::vector<uint8_t>{128, 128}));  // flat: no division by 0
+}
+
+TEST(MapTool, GeneratedWorldIsWhatTheGameReadsAndIsNotReplacedWithoutForce)
+{
+    CTempDir dir;
+    const std::vector<std::string> args = {"generate", "--seed", "11", "--tiles", "5x3", "--subdivisions", "4", "--cell-size", "3",
+                                           "--height-scale", "50", "--sun-elevation", "20", "-o", "world",
+                                           "--with-assets=" TERRAVELL_DATA_DIR};
+    ToolRun run = Map(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "5 x 3 tiles of 4 x 4 cells, 21 x 13 vertices, 60 x 36 world units")) << run.out;
+    TerrainParams params;
+    params.seed = 11;
+    params.tilesAcross = 5;
+    params.tilesDown = 3;
+    params.subdivisions = 4;
+    params.cellSize = 3;
+    params.heightScale = 50;
+    MapFileData file = ReadBack("world/map1.raw"), made = GenerateTerrain(params);
+    EXPECT_EQ(file.heights, made.heights);
+    EXPECT_EQ(file.tileMap, made.tileMap);
+    EXPECT_NEAR(SunAnglesOfWord(file.header.lightWord).elevation, 20.0, 0.2);
+    for (uint32_t number : file.textureNumbers) {  // every texture named loads in the game's loader
+        SDL_Surface* image = LoadBitmap(("world/" + TerrainTextureFileName(number)).c_str());
+        ASSERT_NE(image, nullptr) << number;
+        SDL_FreeSurface(image);
+    }
+    for (int face = 0; face < SKY_FACE_COUNT; ++face)
+        EXPECT_EQ(Text("world/" + SkyFaceFileName(face)), Text(TERRAVELL_DATA_DIR "/" + SkyFaceFileName(face)));
+    EXPECT_EQ(Text("world/" + FontFileName()), Text(TERRAVELL_DATA_DIR "/" + FontFileName()));
+
+    // info reads back what was written.
+    ToolRun info = Map({"info", "world/map1.raw"});
+    EXPECT_EQ(info.status, 0) << info.out;
+    for (const char* part : {"width          5 tiles\n", "subdivisions   4 cells", "cellSize       3 world units\n",
+                             "heightScale    50 (0.50 world units", "vertexCount    273\n", "triangleCount  480\n",
+                             "Data/Tex0001.bmp", "elevation      20.", "\nfaults\n  none\n"})
+        EXPECT_TRUE(Has(info.out, part)) << part << "\n" << info.out;
+
+    // A second run leaves the world alone unless told to replace it.
+    params.seed = 12;
+    ToolRun again = Map({"generate", "--seed", "12", "-o", "world"});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.err, "terravell-map: world/map1.raw already exists (use --force to replace it)\n");
+    EXPECT_EQ(ReadBack("world/map1.raw").heights, file.heights);
+    ASSERT_EQ(Map({"generate", "--seed", "12", "--tiles", "5x3", "--subdivisions", "4", "-o", "world", "--force"}).status, 0);
+    EXPECT_NE(ReadBack("world/map1.raw").heights, file.heights) << "the seed does not reach the generator";
+}
+
+TEST(MapTool, ImportKeepsHeightsAndOrientation)
+{
+    CTempDir dir;
+    // A 16-bit ramp across, 129 x 65 pixels onto as many vertices: black 0, white 255.
+    std::vector<uint16_t> ramp;
+    for (int i = 0; i < 129 * 65; ++i)
+        ramp.push_back(uint16_t(i % 129 * 500));
+    dir.Write("ramp.png", Png(129, 65, true, ramp));
+    ToolRun run = Map({"import", "ramp.png", "-o", "png", "--tiles", "16x8"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "129x65, 16-bit grayscale PNG")) << run.out;
+    MapFileData png = ReadBack("png/map1.raw");
+    ASSERT_EQ(png.Columns(), 129u);
+    for (uint32_t r : {0u, 64u})
+        for (uint32_t c = 0; c < 129; ++c)
+            EXPECT_NEAR(png.heights[r * 129 + c], 255.0 * c * 500 / 65535.0, 0.5 + 1e-3) << c;
+
+    // An 8-bit PGM bright at the top: the picture's top row is the map's row 0.
+    std::vector<uint32_t> falling;
+    for (int i = 0; i < 5 * 9; ++i)
+        falling.push_back(uint32_t(255 - 31 * (i / 5)));
+    dir.Write("falling.pgm", Pgm(5, 9, 255, falling));
+    ASSERT_EQ(Map({"import", "falling.pgm", "-o", "pgm", "--tiles", "2x2", "--subdivisions", "2"}).status, 0);
+    MapFileData pgm = ReadBack("pgm/map1.raw");
+    for (uint32_t r = 0; r < 5; ++r)  // grid row r samples picture row 2r
+        EXPECT_EQ(pgm.heights[r * 5 + 3], 255 - 62 * r) << r;
+
+    // Without --tiles, 16 tiles along the longer side and the other in
+    // proportion (22/36 of 16 is 9.8: 10); --stretch spreads the range.
+    std::vector<uint32_t> odd;
+    for (int i = 0; i < 37 * 23; ++i)
+        odd.push_back(uint32_t(1000 + i % 37 * 1000));
+    dir.Write("odd.pgm", Pgm(37, 23, 65535, odd));
+    ASSERT_EQ(Map({"import", "odd.pgm", "-o", "odd", "--stretch"}).status, 0);
+    MapFileData stretched = ReadBack("odd/map1.raw");
+    EXPECT_EQ(stretched.header.width, 16u);
+    EXPECT_EQ(stretched.header.height, 10u);
+    EXPECT_EQ(stretched.heights.front(), 0);
+    EXPECT_EQ(stretched.heights[128], 255);
+}
+
+// info's verdict is the game's: it exits 1 exactly where CMap::Load refuses,
+// listing every fault, the first of which is the one the game prints.
+TEST(MapTool, InfoAndTheGameAgree)
+{
+    CTempDir dir;
+    const MapFileData base = TestMap(2, 2, 2, 4, 100, 30);
+    auto with = [&](void (*change)(MapFileData&)) {
+        MapFileData m = base;
+        change(m);
+        return EncodeMapFile(m);
+    };
+    std::vector<uint8_t> cut = EncodeMapFile(base);
+    cut.resize(36);
+    const struct {
+        std::vector<uint8_t> bytes;
+        std::vector<std::string> faults;  // empty: valid
+        std::string also;                 // a line info must show
+    } cases[] = {
+        {with([](MapFileData& m) { m.header.tileMapOffset = 100; }), {}, "tileMapOffset  100"},
+        {with([](MapFileData& m) { m.header.lightWord = 0; }), {}, "only the ambient light"},
+        {EncodeMapFile(TestMap(4, 4, 4, 4, 100, 0)), {}, "ground 0.00 (the player drops from 150)\n  reset (50, 50)  ground 0.00"},
+        {EncodeMapFile(TestMap(1, 1, 1, 1, 100, 30)), {}, "  width          1 tile\n  height         1 tile\n"},
+        {{}, {"map file is shorter than its 32-byte header"}, "0 bytes, not valid"},
+        {with([](MapFileData& m) { m.header.subdivisions = 0, m.header.width = 0; }), {"subdivisions is 0", "width is 0"},
+         "  width          0 tiles\n"},
+        {with([](MapFileData& m) { m.textureNumbers.clear(); }), {"texture count is 0", "tile 0 uses texture 0 of a table of 0"}, ""},
+        {cut, {"map file is truncated in the texture table", "tile map offset 40 is beyond the end of the file (36 bytes)"}, ""},
+    };
+    for (const auto& c : cases) {
+        dir.Write("case.raw", c.bytes);
+        const bool valid = c.faults.empty();
+        ToolRun info = Map({"info", "case.raw"});
+        EXPECT_EQ(info.status, valid ? 0 : 1) << info.out << info.err;
+        EXPECT_TRUE(Has(info.out, c.also)) << info.out;
+        std::string faults = "\nfaults\n";
+        for (const std::string& f : c.faults)
+            faults += "  " + f + "\n";
+        EXPECT_TRUE(Has(info.out, valid ? faults + "  none\n" : faults)) << info.out;
+        MapFileData read;
+        std::string fault;
+        EXPECT_EQ(ReadMapFile("case.raw", read, fault), !valid);
+        CMap map;
+        if (!valid) {
+            EXPECT_EQ(fault, c.faults.front());
+            EXPECT_EQ(CaptureStderrOf([&] { map.Load("case.raw"); }), "Unable to load case.raw: " + fault + "\n");
+        }
+    }
+}
+
+// Every tool: --help and --version exit 0, a bad option exits 2 with one line.
+TEST(MapTool, EveryToolsCommandLine)
+{
+    CTempDir dir;
+    const struct {
+        std::string tool;
+        std::vector<std::string> args;
+        int status;
+        std::string out, err;  // a part of each
+    } cases[] = {
+        {"terravell-map", {}, 2, "", "terravell-map: missing command (see terravell-map --help)\n"},
+        {"terravell-map", {"paint"}, 2, "", "terravell-map: unknown command 'paint' (see terravell-map --help)\n"},
+        {"terravell-map", {"info"}, 2, "", "terravell-map: info needs a map FILE (see terravell-map info --help)\n"},
+        {"terravell-map", {"info", "none.raw"}, 1, "", "terravell-map: cannot read none.raw: No such file or directory\n"},
+        {"terravell-map", {"generate", "-o", "w", "--bogus"}, 2, "", "terravell-map: unknown option --bogus (see terravell-map generate --help)\n"},
+        {"terravell-map", {"import", "x.png", "-o", "w", "--stretch=1"}, 2, "", "--stretch takes no value"},
+        {"terravell-map", {"generate", "--help"}, 0, "per height step (default " + std::to_string(DEFAULT_MAP_HEIGHT_SCALE) + ")", ""},
+        {"terravell-map", {"import", "--help"}, 0, "--force", ""},
+        {"terravell-map", {"--version"}, 0, std::string("terravell-map ") + GAME_VERSION + "\n", ""},
+        {"tools/terravell-assets", {"--version"}, 0, "terravell-assets ", ""},
+        {"tools/terravell-assets", {"--help"}, 0, "usage: terravell-assets", ""},
+        {"terravell-bench", {"--frames", "0"}, 2, "", "terravell-bench: "},
+        {"terravell-bench", {"--help"}, 0, "usage: terravell-bench", ""},
+        {"terravell-shot", {"--nope"}, 2, "", "terravell-shot: unknown option --nope (see terravell-shot --help)\n"},
+        {"terravell-shot", {"--version"}, 0, "terravell-shot ", ""},
+        {"terravell-soak", {"--help"}, 0, "usage: terravell-soak", ""},
+        {"terravell-soak", {"--version"}, 0, "terravell-soak ", ""},
+        {"terravell-soak", {"--nope"}, 2, "", "terravell-soak: unknown option --nope (see terravell-soak --help)\n"},
+    };
+    for (const auto& c : cases) {
+        ToolRun run = RunTool(c.tool, c.args);
+        EXPECT_EQ(run.status, c.status) << c.tool << " " << (c.args.empty() ? "" : c.args.back()) << ": " << run.err;
+        EXPECT_TRUE(Has(run.out, c.out)) << c.tool << ": " << run.out;
+        EXPECT_TRUE(Has(run.err, c.err)) << c.tool << ": " << run.err;
+        EXPECT_LE(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
 }

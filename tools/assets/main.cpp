@@ -45,7 +45,7 @@ bool WriteWorld(const std::string& outDir)
     MapFileData map = GenerateTerrain(params);
     std::string mapPath = outDir + "/" + MapFileName();
     std::string error;
-    if (WriteMapFile(mapPath.c_str(), map, error)) {
+    if (WriteFileBytes(mapPath, EncodeMapFile(map), error)) {
         fprintf(stderr, "terravell-assets: cannot write %s: %s\n", mapPath.c_str(), error.c_str());
         return true;
     }
