@@ -10,6 +10,7 @@ eight_bit_font() {
 # The map's cell size is the 16-bit word at byte 20.
 zero_cell_size() { with_assets; printf '\0\0' | dd of="$WORK/Data/map1.raw" bs=1 seek=20 conv=notrunc status=none; }
 no_sky_top() { with_assets; rm "$WORK/Data/cliffTop.bmp"; }
+no_hud_mask() { with_assets; rm "$WORK/Data/Hud00m.bmp"; }
 
 # expect SETUP LINES...: after SETUP in an empty directory, the game ends
 # with 1 and exactly these lines.
@@ -35,4 +36,7 @@ expect zero_cell_size "Unable to load Data/map1.raw: cell size is 0" \
 sky="Couldn't open Data/cliffTop.bmp"
 expect no_sky_top "Unable to load Data/cliffTop.bmp: $sky" "Unable to load Data/cliffTop.bmp: $sky" \
     "Error building SkyBox: $sky" "Error in CGame::Init_LoadScene(): $sky"
-echo "startup failures: 4 passed, 0 failed"
+mask="Couldn't open Data/Hud00m.bmp"
+expect no_hud_mask "Unable to load Data/Hud00m.bmp: $mask" "Unable to load Data/Hud00m.bmp: $mask" \
+    "Error building Hud: $mask" "Error in CGame::Init_LoadScene(): $mask"
+echo "startup failures: 5 passed, 0 failed"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "game/Game.h"
-#include "tools/common/Image.h"
+#include "tools/common/FrameCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +17,9 @@ void OpenGameWindow(CGame& game);
 
 // Reads the back buffer (call before the swap); y counts from the top.
 Rgb ReadPixel(int x, int yFromTop);
-Image ReadFrame();
 // What the X server shows in the window's 800x600 area (the window sits at
 // the screen's top-left corner: there is no window manager). Empty on failure.
 Image GrabScreen();
-// Saves the back buffer for a failing test to look at; returns the path.
-std::string SaveFrame(const std::string& name);
 
 ::testing::AssertionResult ColourNear(const Rgb& seen, const Rgb& want, int tolerance = 3);
 

@@ -1,11 +1,7 @@
 #include "tests/support/TempDir.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -51,26 +47,4 @@ Image SolidImage(int w, int h, uint8_t r, uint8_t g, uint8_t b)
         for (int x = 0; x < w; ++x)
             image.Set(x, y, r, g, b);
     return image;
-}
-
-std::string CaptureStderr(void (*body)(void*), void* context)
-{
-    fflush(stderr);
-    char name[] = "/tmp/terravell-stderr-XXXXXX";
-    int file = mkstemp(name);
-    int saved = dup(2);
-    dup2(file, 2);
-    body(context);
-    fflush(stderr);
-    dup2(saved, 2);
-    close(saved);
-    std::string text;
-    lseek(file, 0, SEEK_SET);
-    char chunk[4096];
-    ssize_t got;
-    while ((got = read(file, chunk, sizeof chunk)) > 0)
-        text.append(chunk, size_t(got));
-    close(file);
-    unlink(name);
-    return text;
 }

@@ -2,7 +2,10 @@
 
 #include "tools/common/Image.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -28,9 +31,12 @@ private:
 Image SolidImage(int w, int h, uint8_t r, uint8_t g, uint8_t b);
 
 // Runs `body`, returning what it wrote to stderr.
-std::string CaptureStderr(void (*body)(void*), void* context);
 template <typename F>
-std::string CaptureStderrOf(F&& f)
+std::string CaptureStderrOf(F&& body)
 {
-    return CaptureStderr([](void* c) { (*static_cast<F*>(c))(); }, &f);
+    fflush(stderr);
+    testing::internal::CaptureStderr();
+    body();
+    fflush(stderr);
+    return testing::internal::GetCapturedStderr();
 }

@@ -1,4 +1,5 @@
 // Guards the wedge's physics and camera: fall speed, landing (height 0 included) and its flag toggle, coasting and its stop bound, the fall reset, heading folds, push direction, the view translation and the mesh's winding.
+#include "game/GameFacts.h"
 #include "tests/support/TestMaps.h"
 #include "world/Map.h"
 
@@ -8,8 +9,7 @@
 
 namespace {
 
-// A 100 x 100 square at height `ground` (k = 1) under the start point (50, 5),
-// with the player landed on it.
+// A 100 x 100 square at height `ground` (k = 1) under the start point (50, 5), with the player landed on it.
 struct Landed {
     CMap map;
     CPlayer& p = map.player;
@@ -23,33 +23,21 @@ struct Landed {
 
 } // namespace
 
-TEST(Player, FallsWithGrowingSpeedAndLandsOnAnyGround)
+TEST(Player, FallsLandsOnAnyGroundAndTogglesTheLandingFlag)
 {
     CMap sky;  // no grid under the start point: nothing to land on
     LoadTestGrid(sky, TestMap(1, 1, 1, 10, 100, 50));
     CPlayer& p = sky.player;
-    for (float z : {149.9f, 149.795f, 149.68475f}) {
+    for (int n = 1; n <= 60; ++n) {  // 149.9, 149.795, 149.68475 ...
         p.Update();
-        EXPECT_NEAR(p.position.z, z, 1e-4f);
-    }
-    for (int n = 4; n <= 60; ++n) {
-        p.Update();
-        EXPECT_NEAR(150.0f - p.position.z, 2.0 * (std::pow(1.05, n) - 1.0), 1e-3 * n) << n << " frames";
+        EXPECT_NEAR(150.0f - p.position.z, 2.0 * (std::pow(1.05, n) - 1.0), 1e-4 * n) << n << " frames";
     }
     EXPECT_EQ(p.flags, 0);
-
     for (uint8_t ground : {20, 0}) {
         Landed l(ground);
-        EXPECT_EQ(l.p.velocity.z, 0.0f) << "no landing on ground " << int(ground);
-        EXPECT_EQ(l.p.position.z, float(ground));
-        EXPECT_EQ(l.p.flags, FLAG_LANDING);
-        EXPECT_EQ(l.p.position.x, 50.0f);
-        EXPECT_EQ(l.p.position.y, 5.0f);
+        EXPECT_TRUE(l.p.velocity.z == 0.0f && l.p.position.z == ground && l.p.flags == FLAG_LANDING) << int(ground);
     }
-}
-
-TEST(Player, RestingFlagsAlternateAndPushesKeepThemAtFive)
-{
+    // Resting, the landing flag flips every frame; a push every frame keeps the flags at 5.
     Landed l;
     for (int32_t flags : {0, 4, 0, 4}) {  // Update, then the frame's push, as the game runs them
         l.p.Update();
@@ -74,16 +62,13 @@ TEST(Player, APushCoastsToAStopAndRepeatedPushesApproachThree)
     for (int frame = 0; frame < 20; ++frame) {
         float lastY = p.position.y;
         p.Update();
-        if (frame < 3) {
-            EXPECT_NEAR(p.velocity.y, -0.3f * std::pow(0.9f, frame + 1), 1e-6f);
-        }
+        EXPECT_NEAR(p.velocity.y, frame < 11 ? -0.3f * std::pow(0.9f, frame + 1) : 0.0f, 1e-6f);
         moving += p.position.y != lastY;
         EXPECT_EQ(bool(p.flags & FLAG_MOVING), frame < 11) << frame;
         EXPECT_EQ(p.position.x, 50.0f);
     }
     EXPECT_EQ(moving, 11);
     EXPECT_NEAR(startY - p.position.y, 2.0589f, 1e-3f);
-    EXPECT_EQ(p.velocity.y, 0.0f);
 
     for (int frame = 0; frame < 200; ++frame) {
         p.Update();
@@ -99,10 +84,8 @@ TEST(Player, SlowComponentsSnapAndOppositesFreeze)
     p.flags = FLAG_MOVING;
     p.velocity = Vec3(0.1f, -0.09f, 0.0f);  // exactly the bound still moves; below it stops
     p.Update();
-    EXPECT_FLOAT_EQ(p.position.x, 50.1f);
-    EXPECT_EQ(p.position.y, 5.0f);
-    EXPECT_EQ(p.velocity.y, 0.0f);
-    EXPECT_FLOAT_EQ(p.velocity.x, 0.09f);
+    ExpectNear(p.position, Vec3(50.1f, 5.0f, 20.0f));
+    ExpectNear(p.velocity, Vec3(0.09f, 0.0f, 0.0f));
     EXPECT_TRUE(p.flags & FLAG_MOVING);
     p.Update();
     EXPECT_FALSE(p.flags & FLAG_MOVING);
@@ -114,8 +97,7 @@ TEST(Player, SlowComponentsSnapAndOppositesFreeze)
     p.Update();
     p.Update();
     EXPECT_TRUE(p.flags & FLAG_MOVING);
-    EXPECT_FLOAT_EQ(p.position.x, 50.0f + 0.5f + 0.45f);
-    EXPECT_FLOAT_EQ(p.position.y, 5.0f - 0.5f - 0.45f);
+    ExpectNear(p.position, Vec3(50.95f, 4.05f, 20.0f));
 }
 
 TEST(Player, FallingOffTheWorldResets)
@@ -129,13 +111,10 @@ TEST(Player, FallingOffTheWorldResets)
         ASSERT_LT(frames, 1000);
         p.Update();
     }
-    p.Update();  // the reset happens at the start of the next step
+    p.Update();  // the reset happens at the start of the next step; horizontal velocity survives it
     EXPECT_EQ(p.flags, 0);
-    EXPECT_EQ(p.position.x, 50.0f);
-    EXPECT_EQ(p.position.y, 50.0f);
-    EXPECT_EQ(p.position.z, 150.0f);
-    EXPECT_EQ(p.velocity.z, 0.0f);
-    EXPECT_EQ(p.velocity.x, 0.7f);  // horizontal velocity survives the reset
+    ExpectNear(p.position, Vec3(RESET_X, RESET_Y, DROP_HEIGHT), 0);
+    ExpectNear(p.velocity, Vec3(0.7f, 0, 0), 0);
     p.Update();
     EXPECT_NEAR(p.position.z, 149.9f, 1e-5f);
 }
@@ -147,27 +126,24 @@ TEST(Player, TurnAndAccelerateFollowTheHeading)
     const float turns[][3] = {{0.995f, 0.01f, 0.005f}, {0.0f, -0.01f, 0.99f}, {0.99f, 0.01f, 1.0f}};
     for (const auto& t : turns) {
         p.rotation.z = t[0];
-        EXPECT_FALSE(p.Turn(t[1], 0, 0));
+        p.Turn(t[1], 0, 0);
         EXPECT_NEAR(p.rotation.z, t[2], 1e-6f);
         EXPECT_EQ(p.camera.x, -p.rotation.z);
     }
 
     p.flags = FLAG_LANDING;
-    EXPECT_TRUE(p.Accelerate(0, 0, 0));
+    p.Accelerate(0, 0, 0);
     EXPECT_EQ(p.flags, FLAG_LANDING);
-    EXPECT_TRUE(p.Accelerate(0, 1, 0));
+    p.Accelerate(0, 1, 0);  // a sideways request only starts the motion
     EXPECT_EQ(p.flags, FLAG_MOVING);
-    EXPECT_EQ(p.velocity.y, 0.0f);
-    // A quarter turn pushes along x; an eighth along both.
-    p.rotation.z = 0.25f;
-    EXPECT_FALSE(p.Accelerate(-0.3f, 0, 0));
-    EXPECT_NEAR(p.velocity.x, -0.3f, 1e-6f);
-    EXPECT_NEAR(p.velocity.y, 0.0f, 1e-6f);
+    ExpectNear(p.velocity, Vec3());
+    p.rotation.z = 0.25f;  // a quarter turn pushes along x
+    p.Accelerate(-0.3f, 0, 0);
+    ExpectNear(p.velocity, Vec3(-0.3f, 0, 0));
     p.velocity = Vec3();
     p.rotation.z = 0.125f;
     p.Accelerate(1.0f, 0, 0);
-    EXPECT_NEAR(p.velocity.x, 0.70710677f, 1e-6f);
-    EXPECT_NEAR(p.velocity.y, 0.70710677f, 1e-6f);
+    ExpectNear(p.velocity, Vec3(0.70710677f, 0.70710677f, 0));
 }
 
 TEST(Player, CameraTranslation)
@@ -175,21 +151,12 @@ TEST(Player, CameraTranslation)
     CMap map;
     CPlayer& p = map.player;
     p.position = Vec3(50, 5, 150);
-    const struct {
-        float yaw, pitch;
-        Vec3 want;
-    } cases[] = {
-        {0, 0, {-50, 5, -250}},         // at start: straight down from 100 above
-        {0, 0.25f, {-50, 105, -150}},   // level with the target, D behind the nose
-        {-0.25f, 0.25f, {-150, 5, -150}},  // turned a quarter: the offset swings to x
-        {0, 0.125f, {-50, 75.71068f, -220.71068f}},
-    };
-    for (const auto& c : cases) {
-        p.camera = Vec3(c.yaw, c.pitch, 100);
-        Vec3 t = p.CameraTranslation();
-        EXPECT_NEAR(t.x, c.want.x, 1e-3f) << c.yaw << ", " << c.pitch;
-        EXPECT_NEAR(t.y, c.want.y, 1e-3f) << c.yaw << ", " << c.pitch;
-        EXPECT_NEAR(t.z, c.want.z, 1e-3f) << c.yaw << ", " << c.pitch;
+    // Straight down from 100 above at start; level, 100 behind the nose; turned a quarter; in between.
+    const std::pair<Vec3, Vec3> cases[] = {{{0, 0, 100}, {-50, 5, -250}}, {{0, 0.25f, 100}, {-50, 105, -150}},
+                                           {{-0.25f, 0.25f, 100}, {-150, 5, -150}}, {{0, 0.125f, 100}, {-50, 75.71068f, -220.71068f}}};
+    for (const auto& [camera, want] : cases) {
+        p.camera = camera;
+        ExpectNear(p.CameraTranslation(), want, 1e-3f);
     }
 }
 
