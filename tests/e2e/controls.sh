@@ -1,7 +1,5 @@
-# Guards: SDL's key-state array not reaching the frame (a held key changes
-# nothing drawn), a key pressed while c or d is held adding no message, and
-# a message that never fades away. Seen in pixels only: the key table, the
-# texts and the layout are the unit tests'.
+# Guards: held keys not reaching the frame, a key pressed while c or d is held adding no message, a message that never fades.
+# Seen in pixels only: the key table, the texts and the layout are the unit tests'.
 source "$(dirname "$0")/lib.sh"
 MESSAGE_BAND=800x16+0+488 # the message row above the six debug lines
 

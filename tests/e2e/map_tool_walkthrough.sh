@@ -1,6 +1,4 @@
-# Guards: the README's map walkthrough failing as written (run from a
-# directory where build/ is the build): generate, info, then the demo on
-# the new world, quit with Escape.
+# Guards: the README's map walkthrough failing as written: generate, info, then the demo on the new world, quit with Escape.
 source "$(dirname "$0")/lib.sh"
 : "${TERRAVELL_BUILD:?}" "${TERRAVELL_SOURCE:?}"
 

@@ -1,6 +1,4 @@
-# Guards: Escape held, an Escape tap shorter than a frame (gone from the
-# key-state array before the events are read) or the close button not
-# ending the game with status 0, or the game writing to stderr on the way.
+# Guards: Escape held, an Escape tap shorter than a frame or the close button not ending the game with 0 and a clean stderr.
 source "$(dirname "$0")/lib.sh"
 with_assets
 

@@ -1,6 +1,4 @@
-# Guards: a start-up failure of the real binary that does not end with
-# status 1, or whose stderr lines (each loader's own, then the failing
-# step's) are lost, repeated, reordered or reworded.
+# Guards: a start-up failure of the real binary not ending with 1, or its lines (loader's, then the step's) lost or reworded.
 source "$(dirname "$0")/lib.sh"
 
 eight_bit_font() {

@@ -1,5 +1,4 @@
-// Raw bytes through the whole image path: header checks, SDL's decoder and
-// the row rearrangement.
+// Guards the image path against any bytes: header checks, SDL's decoder and the row rearrangement.
 #include "gfx/Bitmap.h"
 
 #include <cstddef>

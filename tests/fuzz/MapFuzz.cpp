@@ -1,5 +1,4 @@
-// Raw bytes through the map reader and validator, then the grid, height
-// queries and normals of whatever it accepts.
+// Guards the map path against any bytes: reader and validator, then the grid, height queries and normals of what passes.
 #include "world/MapFile.h"
 
 #include <cstddef>

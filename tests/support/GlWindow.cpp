@@ -22,7 +22,7 @@ Image GrabScreen()
     FILE* pipe = popen("xwd -root -silent | convert xwd:- -crop 800x600+0+0 -depth 8 rgb:-", "r");
     if (!pipe)
         return Image();
-    Image screen(800, 600);
+    Image screen(WINDOW_WIDTH, WINDOW_HEIGHT);
     if (fread(screen.rgb.data(), 1, screen.rgb.size(), pipe) != screen.rgb.size())
         screen = Image();
     pclose(pipe);

@@ -82,7 +82,7 @@ TEST(MapGrid, NormalsOfFlatSlopedAndEdgeVertices)
     const std::pair<int32_t, Vec3> cases[] = {
         {0, mean({0})}, {c - 1, mean({c - 2})}, {c * c - 1, mean({c * c - c - 2})},
         {2 * c, mean({c, 2 * c})}, {3 * c - 1, mean({2 * c - 2, 3 * c - 2})}, {2, mean({1, 2})},
-        {2 * c + 2, mean({c + 1, c + 2, 2 * c + 1, 2 * c + 2})},
+        {2 * c + 2, mean({c + 1, c + 2, 2 * c + 1, 2 * c + 2})}, {c + 1, mean({0, 1, c, c + 1})},
     };
     for (const auto& [v, want] : cases) {
         ExpectNear(NormalOf(map, uint32_t(v)), want);
