@@ -2,6 +2,7 @@
 #include "tests/support/GlWindow.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestMaps.h"
+#include "tools/common/AssetNames.h"
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
@@ -29,7 +30,7 @@ void WriteWorld(const CTempDir& dir, const MapFileData& map)
         Image face = SolidImage(16, 16, uint8_t(SKY[i].r), uint8_t(SKY[i].g), uint8_t(SKY[i].b));
         for (int p = 16 * 8; p < 16 * 16; ++p)
             face.Set(p % 16, p / 16, uint8_t(SKY[i].r / 2), uint8_t(SKY[i].g / 2), uint8_t(SKY[i].b / 2));
-        dir.WriteBmp(std::string("Data/cliff") + SKY_FACES[i].text + ".bmp", face);
+        dir.WriteBmp("Data/" + SkyFaceFileName(i), face);
     }
 }
 

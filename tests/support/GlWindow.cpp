@@ -1,5 +1,7 @@
 #include "tests/support/GlWindow.h"
 
+#include "game/GameFacts.h"
+
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 #include <algorithm>
@@ -11,8 +13,10 @@ void OpenGameWindow(CGame& game)
 
 Rgb ReadPixel(int x, int yFromTop)
 {
-    Image frame = ReadBackBuffer();
-    const uint8_t* p = frame.At(x, yFromTop);
+    uint8_t p[3] = {};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, WINDOW_HEIGHT - 1 - yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
     return {p[0], p[1], p[2]};
 }
 

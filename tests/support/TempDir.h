@@ -30,6 +30,15 @@ private:
 // Plain-colour picture for tests.
 Image SolidImage(int w, int h, uint8_t r, uint8_t g, uint8_t b);
 
+// A copy of a crafted file's bytes with the low `size` bytes of v stored
+// little-endian at `offset`, as the file formats store their numbers.
+inline std::vector<uint8_t> WithLE(std::vector<uint8_t> bytes, size_t offset, uint32_t v, int size = 4)
+{
+    for (int i = 0; i < size; ++i)
+        bytes[offset + i] = uint8_t(v >> (8 * i));
+    return bytes;
+}
+
 // Runs `body`, returning what it wrote to stderr.
 template <typename F>
 std::string CaptureStderrOf(F&& body)

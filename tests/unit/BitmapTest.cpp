@@ -37,13 +37,6 @@ void ExpectLoadsAs(const std::vector<uint8_t>& bytes, const Image& want)
     SDL_FreeSurface(s);
 }
 
-std::vector<uint8_t> WithU32(std::vector<uint8_t> bytes, size_t offset, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[offset + i] = uint8_t(v >> (8 * i));
-    return bytes;
-}
-
 // The same picture behind the 12-byte core header (16-bit sizes).
 std::vector<uint8_t> CoreHeaderBmp(const Image& image)
 {
@@ -64,7 +57,7 @@ TEST(LoadBitmap, EveryShapeArrivesBottomRowFirstInRgb)
         ExpectLoadsAs(EncodeBmp(Pattern(w, h)), Pattern(w, h));
 
     // Top-down rows (a negative height) give the same pixels.
-    std::vector<uint8_t> bottomUp = EncodeBmp(Pattern(5, 3)), topDown = WithU32(bottomUp, 22, uint32_t(-3));
+    std::vector<uint8_t> bottomUp = EncodeBmp(Pattern(5, 3)), topDown = WithLE(bottomUp, 22, uint32_t(-3));
     for (int r = 0; r < 3; ++r)
         memcpy(&topDown[54 + r * 16], &bottomUp[54 + (2 - r) * 16], 16);
     ExpectLoadsAs(topDown, Pattern(5, 3));
@@ -99,18 +92,18 @@ TEST(LoadBitmap, RefusesUntrustworthyFilesWithOneLineAndAReason)
         std::vector<uint8_t> bytes;
         const char* reason;
     } cases[] = {
-        {WithU32(good, 28, 8),
+        {WithLE(good, 28, 8),
          "expected a 24-bit uncompressed BMP, found 8 bits per pixel \xE2\x80\x94 convert it, e.g. with ImageMagick"},
-        {WithU32(good, 28, 32), "found 32 bits per pixel"},
-        {WithU32(good, 30, 1), "found compression 1"},
-        {WithU32(good, 18, 0), "BMP size 0x2 is outside 1 to 8192"},
-        {WithU32(good, 18, uint32_t(-2)), "BMP size -2x2 is outside"},
-        {WithU32(good, 22, 0x80000000u), "BMP size 2x-2147483648 is outside"},
-        {WithU32(good, 18, 8193), "is outside 1 to 8192"},
-        {WithU32(WithU32(good, 18, 8192), 22, 8192), "pixel data runs past the end"},
+        {WithLE(good, 28, 32), "found 32 bits per pixel"},
+        {WithLE(good, 30, 1), "found compression 1"},
+        {WithLE(good, 18, 0), "BMP size 0x2 is outside 1 to 8192"},
+        {WithLE(good, 18, uint32_t(-2)), "BMP size -2x2 is outside"},
+        {WithLE(good, 22, 0x80000000u), "BMP size 2x-2147483648 is outside"},
+        {WithLE(good, 18, 8193), "is outside 1 to 8192"},
+        {WithLE(WithLE(good, 18, 8192), 22, 8192), "pixel data runs past the end"},
         {std::vector<uint8_t>(good.begin(), good.end() - 1), "pixel data runs past the end"},
-        {WithU32(good, 10, 0xFFFFFFF0u), "pixel data runs past the end"},
-        {WithU32(good, 14, 16), "unsupported BMP info header of 16 bytes"},
+        {WithLE(good, 10, 0xFFFFFFF0u), "pixel data runs past the end"},
+        {WithLE(good, 14, 16), "unsupported BMP info header of 16 bytes"},
         {std::vector<uint8_t>(good.size(), 'x'), "no BM signature"},
         {std::vector<uint8_t>(good.begin(), good.begin() + 20), "too short"},
         {std::vector<uint8_t>(good.begin(), good.begin() + 40), "too short"},  // 40-byte header cut

@@ -12,12 +12,6 @@
 
 namespace {
 
-void Put(std::vector<uint8_t>& bytes, size_t offset, uint32_t v, int size = 4)
-{
-    for (int i = 0; i < size; ++i)
-        bytes[offset + i] = uint8_t(v >> (8 * i));
-}
-
 // Validates exactly `size` bytes in an allocation of that size, so that any
 // read past the end is caught under AddressSanitizer.
 std::vector<std::string> ValidateExact(const std::vector<uint8_t>& bytes, size_t size, MapFileData* out = nullptr)
@@ -88,15 +82,15 @@ TEST(MapFile, HostileFilesAreRefusedBeforeAnythingIsBuilt)
         {[](auto& b) { b.resize(38); }, "map file is truncated in the texture table"},
         {[](auto& b) { b.resize(45); }, "map file is truncated in the tile map"},
         {[](auto& b) { b.pop_back(); }, "map file is truncated in the height samples"},
-        {[](auto& b) { Put(b, 20, 0, 2); }, "cell size is 0"},
-        {[](auto& b) { Put(b, 16, 0, 2); }, "subdivisions is 0"},
-        {[](auto& b) { Put(b, 4, 0); }, "width is 0"},
-        {[](auto& b) { Put(b, 8, 0); }, "height is 0"},
-        {[](auto& b) { Put(b, 18, 0, 2); }, "texture count is 0"},
+        {[](auto& b) { b = WithLE(b, 20, 0, 2); }, "cell size is 0"},
+        {[](auto& b) { b = WithLE(b, 16, 0, 2); }, "subdivisions is 0"},
+        {[](auto& b) { b = WithLE(b, 4, 0); }, "width is 0"},
+        {[](auto& b) { b = WithLE(b, 8, 0); }, "height is 0"},
+        {[](auto& b) { b = WithLE(b, 18, 0, 2); }, "texture count is 0"},
         {[](auto& b) { b[44] = 2; }, "tile 4 uses texture 2 of a table of 2"},
-        {[](auto& b) { Put(b, 0, uint32_t(b.size() + 1)); }, "tile map offset 164 is beyond the end of the file (163 bytes)"},
-        {[](auto& b) { Put(b, 0, uint32_t(b.size())); }, "map file is truncated in the tile map"},
-        {[](auto& b) { Put(b, 4, 4097), Put(b, 8, 4096), Put(b, 16, 1, 2); },
+        {[](auto& b) { b = WithLE(b, 0, uint32_t(b.size() + 1)); }, "tile map offset 164 is beyond the end of the file (163 bytes)"},
+        {[](auto& b) { b = WithLE(b, 0, uint32_t(b.size())); }, "map file is truncated in the tile map"},
+        {[](auto& b) { b = WithLE(b, 4, 4097), b = WithLE(b, 8, 4096), b = WithLE(b, 16, 1, 2); },
          "map is too large: 4098 x 4097 vertices (at most 16777216 in all)"},
     };
     CTempDir dir;

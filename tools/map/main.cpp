@@ -20,10 +20,8 @@ int main(int argc, char** argv)
             return CommonOption(id, "terravell-map", MapToolUsage(), error);
         args = line.Operands();
     }
-    if (args.empty()) {
-        fprintf(stderr, "terravell-map: missing command (see terravell-map --help)\n");
-        return 2;
-    }
+    if (args.empty())
+        return UsageError("terravell-map", "missing command");
     std::string command = args.front();
     args.erase(args.begin());
     if (command == "info")
@@ -36,6 +34,5 @@ int main(int argc, char** argv)
         fputs(MapToolUsage(), stdout);
         return 0;
     }
-    fprintf(stderr, "terravell-map: unknown command '%s' (see terravell-map --help)\n", command.c_str());
-    return 2;
+    return UsageError("terravell-map", "unknown command '" + command + "'");
 }
