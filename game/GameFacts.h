@@ -31,6 +31,9 @@ constexpr const char* SKY_NAME = "cliff";
 constexpr const char* TERRAIN_TEXTURE_ASSET_FORMAT = "Data\\Tex%04d.bmp";  // texture number
 constexpr int SKY_FACE_COUNT = 6;  // their texts are SKY_FACES' (world/SkyBox.h)
 
+// Free memory the game keeps rather than hands back between frames.
+constexpr int FREE_MEMORY_KEPT = 256 << 20;
+
 // Picture sizes the asset tool gives the terrain textures and sky faces.
 constexpr int TERRAIN_TEXTURE_SIZE = 256;
 constexpr int SKY_FACE_SIZE = 512;

@@ -11,51 +11,6 @@
 #include <cstdio>
 #include <string>
 
-namespace {
-
-// Corners of a cell's fan in drawing order, as (column, row) steps from its
-// first vertex: top-left, bottom-left, bottom-right, top-right on screen.
-constexpr int FAN_CORNERS[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
-
-// Records one tile's fans; each normal goes before its corner's texture
-// coordinate and position, the first one before glBegin.
-void RecordFans(const std::vector<TerrainFanVertex>& fans)
-{
-    for (size_t f = 0; f + 4 <= fans.size(); f += 4) {
-        glNormal3f(fans[f].normal.x, fans[f].normal.y, fans[f].normal.z);
-        glBegin(GL_TRIANGLE_FAN);
-        for (size_t c = 0; c < 4; ++c) {
-            const TerrainFanVertex& v = fans[f + c];
-            glTexCoord2f(v.s, v.t);
-            glVertex3f(v.position.x, v.position.y, v.position.z);
-            if (c < 3) {
-                const Vec3& next = fans[f + c + 1].normal;
-                glNormal3f(next.x, next.y, next.z);
-            }
-        }
-        glEnd();
-    }
-}
-
-// Records the same fans as the two triangles OpenGL splits each into, in
-// one batch: far fewer primitives for the renderer to set up.
-void RecordTriangles(const std::vector<TerrainFanVertex>& fans)
-{
-    static const size_t FAN_TRIANGLES[6] = {0, 1, 2, 0, 2, 3};
-    glBegin(GL_TRIANGLES);
-    for (size_t f = 0; f + 4 <= fans.size(); f += 4) {
-        for (size_t corner : FAN_TRIANGLES) {
-            const TerrainFanVertex& v = fans[f + corner];
-            glNormal3f(v.normal.x, v.normal.y, v.normal.z);
-            glTexCoord2f(v.s, v.t);
-            glVertex3f(v.position.x, v.position.y, v.position.z);
-        }
-    }
-    glEnd();
-}
-
-} // namespace
-
 CMap::CMap() { player.map = this; }
 
 bool CMap::Load(const char* path)
@@ -69,10 +24,7 @@ bool CMap::Load(const char* path)
     }
     LoadGrid(file);
     SetupLight();
-    if (LoadTextures(file.textureNumbers))
-        return true;
-    CompileTerrain();
-    return false;
+    return LoadTextures(file.textureNumbers);
 }
 
 void CMap::LoadGrid(const MapFileData& file)
@@ -94,18 +46,36 @@ void CMap::LoadGrid(const MapFileData& file)
     textures.assign(textureCount, 0);
     vertices.resize(size_t(vertexCount) * 3);
     normals.assign(size_t(vertexCount) * 3, 0.0f);
-    for (uint32_t i = 0; i < vertexCount; ++i) {
-        vertices[3 * size_t(i)] = float(i % columns) * cellSize;
-        vertices[3 * size_t(i) + 1] = float(i / columns) * cellSize;
-        vertices[3 * size_t(i) + 2] = float(file.heights[i]);
-    }
+    float* out = vertices.data();
+    for (uint32_t row = 0; row < rows; ++row)
+        for (uint32_t col = 0; col < columns; ++col, out += 3) {
+            out[0] = float(col) * cellSize;
+            out[1] = float(row) * cellSize;
+            out[2] = float(file.heights[size_t(row) * columns + col]);
+        }
     ComputeNormals();
+    chunks.Build(*this);
 }
 
 bool CMap::LoadTextures(const std::vector<uint32_t>& textureNumbers)
 {
-    glGenTextures(textureCount, textures.data());
+    // Only entries a tile names are loaded, and each picture once: a table
+    // may repeat a number, or hold more entries than a tile byte can name.
+    std::vector<bool> named(textureCount, false);
+    for (uint8_t entry : tileMap)
+        if (entry < textureCount)
+            named[entry] = true;
     for (uint32_t i = 0; i < textureCount; ++i) {
+        if (!named[i])
+            continue;
+        uint32_t j = 0;
+        while (j < i && !(named[j] && textureNumbers[j] == textureNumbers[i]))
+            ++j;
+        if (j < i) {
+            textures[i] = textures[j];
+            continue;
+        }
+        glGenTextures(1, &textures[i]);
         std::string path = MapTexturePath(textureNumbers[i]);
         // No parameters: the mesh's texture coordinates rely on the
         // initial GL_REPEAT wrapping.
@@ -153,15 +123,20 @@ bool CMap::CellNormal(int32_t a, Vec3& acc) const
     uint32_t row = uint32_t(a) / columns;
     if (col > columns - 2 || row > rows - 2)
         return false;
+    acc += CellNormalAt(col, row);
+    return true;
+}
+
+Vec3 CMap::CellNormalAt(uint32_t col, uint32_t row) const
+{
     auto corner = [this](size_t i) { return Vec3(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]); };
-    size_t i = size_t(a);
+    size_t i = size_t(row) * columns + col;
     Vec3 p0 = corner(i), p1 = corner(i + 1), p2 = corner(i + columns), p3 = corner(i + columns + 1);
     Vec3 d1 = p3 - p0;  // first corner to the opposite one
     Vec3 d2 = p1 - p2;  // next row's corner to the next column's
     Vec3 n = Cross(d2, d1);
     Normalize(n);
-    acc += n;
-    return true;
+    return n;
 }
 
 bool CMap::VertexNormal(int32_t v)
@@ -192,31 +167,31 @@ void CMap::ComputeNormals()
     if (columns < 2 || rows < 2)
         return;
     // Each cell's unit normal once, where vertex by vertex every cell would
-    // be worked out again for each of its four corners.
+    // be worked out again for each of its four corners; two rows of them
+    // at a time, the row above the vertex and the row below.
     const uint32_t cellColumns = columns - 1, cellRows = rows - 1;
-    std::vector<Vec3> cellNormals(size_t(cellColumns) * cellRows);
-    for (uint32_t row = 0; row < cellRows; ++row)
-        for (uint32_t col = 0; col < cellColumns; ++col)
-            CellNormal(int32_t(row * columns + col), cellNormals[size_t(row) * cellColumns + col]);
-
-    // Then the same sums, in the same order, as VertexNormal makes: the
-    // cells up-left, up, left and at the vertex, those that exist.
+    std::vector<Vec3> above(cellColumns), below(cellColumns);
     for (uint32_t row = 0; row < rows; ++row) {
+        if (row < cellRows)
+            for (uint32_t col = 0; col < cellColumns; ++col)
+                below[col] = CellNormalAt(col, row);
+        // The same sums, in the same order, as VertexNormal makes: the
+        // cells up-left, up, left and at the vertex, those that exist.
         for (uint32_t col = 0; col < columns; ++col) {
             Vec3 acc;
             int m = 0;
-            auto add = [&](uint32_t c, uint32_t r) {
-                acc += cellNormals[size_t(r) * cellColumns + c];
+            auto add = [&](const Vec3& n) {
+                acc += n;
                 ++m;
             };
             if (col > 0 && row > 0)
-                add(col - 1, row - 1);
+                add(above[col - 1]);
             if (row > 0 && col < cellColumns)
-                add(col, row - 1);
+                add(above[col]);
             if (col > 0 && row < cellRows)
-                add(col - 1, row);
+                add(below[col - 1]);
             if (col < cellColumns && row < cellRows)
-                add(col, row);
+                add(below[col]);
             acc = acc * (1.0f / float(m));
             Normalize(acc);
             float* out = &normals[3 * (size_t(row) * columns + col)];
@@ -224,68 +199,63 @@ void CMap::ComputeNormals()
             out[1] = acc.y;
             out[2] = acc.z;
         }
+        above.swap(below);
     }
 }
 
-void CMap::TileFans(uint32_t tx, uint32_t ty, std::vector<TerrainFanVertex>& fans) const
+void CMap::ChunkMesh(uint32_t chunk, TerrainMesh& mesh) const
 {
-    fans.clear();
+    mesh.vertices.clear();
+    mesh.indices.clear();
+    mesh.runs.clear();
+    uint32_t col0, col1, row0, row1;
+    chunks.across.Cells(chunk % chunks.across.count, col0, col1);
+    chunks.down.Cells(chunk / chunks.across.count, row0, row1);
     const uint32_t n = subdivisions;
-    const float d = cellSize;
-    const float nf = float(n);
-    fans.reserve(size_t(n) * n * 4);
-    for (uint32_t sy = 0; sy < n; ++sy) {
-        for (uint32_t sx = 0; sx < n; ++sx) {
-            // Vertex (tx * n + sx, ty * n + sy).
-            uint32_t p = n * (ty * columns + tx) + sy * columns + sx;
-            for (const auto& corner : FAN_CORNERS) {
-                uint32_t cx = uint32_t(corner[0]), cy = uint32_t(corner[1]);
-                uint32_t index = p + cy * columns + cx;
-                TerrainFanVertex v;
-                v.normal = Vec3(normals[3 * size_t(index)], normals[3 * size_t(index) + 1],
-                                normals[3 * size_t(index) + 2]);
-                // s runs on across cells and tiles (shifted by 2/n); t
-                // restarts at sy/n in every sub-row.
-                v.s = (float(sx + cx) - 2.0f) / nf;
-                v.t = (float(sy) - float(cy)) / nf;
-                float x = float(sx + cx) * d;
-                float y = cy ? -float(sy) * d : d - float(sy) * d;
-                v.position = Vec3(x, y, vertices[3 * size_t(index) + 2] * heightScale);
-                fans.push_back(v);
+    const float d = cellSize, nf = float(n);
+    mesh.origin = Vec3(float(col0) * d, -float(row0) * d, 0.0f);
+
+    // The chunk's tiles in map order, then stably by texture: one draw per
+    // texture, and the order kept where it may matter.
+    std::vector<uint32_t> tiles;
+    for (uint32_t ty = row0 / n; ty * n < row1; ++ty)
+        for (uint32_t tx = col0 / n; tx * n < col1; ++tx)
+            tiles.push_back(ty * width + tx);
+    std::stable_sort(tiles.begin(), tiles.end(), [this](uint32_t a, uint32_t b) { return tileMap[a] < tileMap[b]; });
+
+    for (uint32_t tile : tiles) {
+        const uint32_t tx = tile % width, ty = tile / width;
+        // This tile's cells inside the chunk, counted from the tile's corner.
+        const uint32_t sx0 = std::max(col0, tx * n) - tx * n, sx1 = std::min(col1, (tx + 1) * n) - tx * n;
+        const uint32_t sy0 = std::max(row0, ty * n) - ty * n, sy1 = std::min(row1, (ty + 1) * n) - ty * n;
+        const uint32_t first = uint32_t(mesh.indices.size());
+        for (uint32_t sy = sy0; sy < sy1; ++sy) {
+            // A sub-row's upper and lower vertex rows: s runs on across the
+            // tile (shifted by 2/n), t restarts at sy/n in every sub-row.
+            const uint32_t base = uint32_t(mesh.vertices.size()), across = sx1 - sx0 + 1;
+            for (uint32_t cy = 0; cy < 2; ++cy)
+                for (uint32_t sx = sx0; sx <= sx1; ++sx) {
+                    const uint32_t col = tx * n + sx, row = ty * n + sy + cy;
+                    const size_t index = size_t(row) * columns + col;
+                    TerrainVertex v;
+                    v.s = (float(sx) - 2.0f) / nf;
+                    v.t = (float(sy) - float(cy)) / nf;
+                    v.normal = Vec3(normals[3 * index], normals[3 * index + 1], normals[3 * index + 2]);
+                    v.position = Vec3(float(col - col0) * d, -float(row - row0) * d, vertices[3 * index + 2] * heightScale);
+                    mesh.vertices.push_back(v);
+                }
+            for (uint32_t k = 0; k + 1 < across; ++k) {
+                const uint32_t topLeft = base + k, bottomLeft = base + across + k;
+                for (uint32_t corner : {topLeft, bottomLeft, bottomLeft + 1, topLeft, bottomLeft + 1, topLeft + 1})
+                    mesh.indices.push_back(corner);
             }
         }
+        const uint32_t count = uint32_t(mesh.indices.size()) - first;
+        if (!mesh.runs.empty() && mesh.runs.back().entry == tileMap[tile])
+            mesh.runs.back().count += count;
+        else
+            mesh.runs.push_back({tileMap[tile], first, count});
     }
-}
-
-void CMap::CompileTerrain()
-{
-    glLoadIdentity();
-    terrainList = CompileTerrainList(TerrainBatch::Triangles);
-}
-
-uint32_t CMap::CompileTerrainList(TerrainBatch batch) const
-{
-    uint32_t list = glGenLists(1);
-    glNewList(list, GL_COMPILE);
-    const float d = cellSize;
-    const float n = float(subdivisions);
-    glTranslatef(0, -d, 0);
-    std::vector<TerrainFanVertex> fans;
-    for (uint32_t ty = 0; ty < height; ++ty) {
-        for (uint32_t tx = 0; tx < width; ++tx) {
-            glBindTexture(GL_TEXTURE_2D, textures[tileMap[size_t(ty) * width + tx]]);
-            TileFans(tx, ty, fans);
-            if (batch == TerrainBatch::Fans)
-                RecordFans(fans);
-            else
-                RecordTriangles(fans);
-            glTranslatef(n * d, 0, 0);
-        }
-        glTranslatef(-float(width) * n * d, 0, 0);
-        glTranslatef(0, -n * d, 0);
-    }
-    glEndList();
-    return list;
 }
 
 bool CMap::SetupLight()
@@ -303,12 +273,86 @@ bool CMap::SetupLight()
 
 bool CMap::Render()
 {
+    CFrustum frustum;
+    visibleChunks.clear();
+    if (!ViewFrustum(frustum))
+        chunks.Visible(frustum, visibleChunks);
+    DrawChunks(visibleChunks);
+    return false;
+}
+
+bool CMap::ViewFrustum(CFrustum& frustum) const
+{
+    float projection[16], modelview[16], clip[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    MultiplyMatrices(projection, modelview, clip);
+    return frustum.FromClipMatrix(clip);
+}
+
+namespace {
+
+// Lists kept for chunks out of view; a few times what one view shows, so
+// turning round redraws from lists, but a long drive does not pile them up.
+constexpr size_t CHUNK_LIST_LIMIT = 4096;
+
+} // namespace
+
+void CMap::DrawChunks(const std::vector<uint32_t>& list)
+{
     glPushMatrix();
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
-    glCallList(terrainList);
+    ++frame;
+    if (chunkLists.empty()) {
+        chunkLists.assign(size_t(chunks.across.count) * chunks.down.count, 0);
+        chunkLastDrawn.assign(chunkLists.size(), 0);
+    }
+    for (uint32_t chunk : list) {
+        if (chunkLists[chunk] == 0)
+            chunkLists[chunk] = CompileChunk(chunk);
+        chunkLastDrawn[chunk] = frame;
+        glCallList(chunkLists[chunk]);
+    }
     glDisable(GL_LIGHTING);
     glPopMatrix();
-    return false;
+    ForgetUnseenChunks();
+}
+
+uint32_t CMap::CompileChunk(uint32_t chunk)
+{
+    ChunkMesh(chunk, chunkMesh);
+    uint32_t list = glGenLists(1);
+    glInterleavedArrays(GL_T2F_N3F_V3F, 0, chunkMesh.vertices.data());
+    glNewList(list, GL_COMPILE);
+    glPushMatrix();
+    glTranslatef(chunkMesh.origin.x, chunkMesh.origin.y, chunkMesh.origin.z);
+    for (const TerrainMesh::Run& run : chunkMesh.runs) {
+        glBindTexture(GL_TEXTURE_2D, textures[run.entry]);
+        glDrawElements(GL_TRIANGLES, GLsizei(run.count), GL_UNSIGNED_INT, chunkMesh.indices.data() + run.first);
+    }
+    glPopMatrix();
+    glEndList();
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    builtChunks.push_back(chunk);
+    return list;
+}
+
+void CMap::ForgetUnseenChunks()
+{
+    if (builtChunks.size() <= CHUNK_LIST_LIMIT)
+        return;
+    // Keep the most recently drawn half.
+    std::vector<uint32_t> byAge = builtChunks;
+    std::nth_element(byAge.begin(), byAge.begin() + CHUNK_LIST_LIMIT / 2, byAge.end(),
+                     [this](uint32_t a, uint32_t b) { return chunkLastDrawn[a] > chunkLastDrawn[b]; });
+    for (size_t i = CHUNK_LIST_LIMIT / 2; i < byAge.size(); ++i) {
+        glDeleteLists(chunkLists[byAge[i]], 1);
+        chunkLists[byAge[i]] = 0;
+    }
+    byAge.resize(CHUNK_LIST_LIMIT / 2);
+    builtChunks.swap(byAge);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "math/Vec3.h"
+#include "world/LargeArray.h"
 #include "world/Player.h"
 #include "world/SkyBox.h"
+#include "world/TerrainChunks.h"
 
 #include <cstdint>
 #include <vector>
@@ -10,12 +12,26 @@
 class CGame;
 struct MapFileData;
 
-// One corner of a terrain fan as the display list records it: its normal,
-// texture coordinate and position relative to the tile's translation.
-struct TerrainFanVertex {
-    Vec3 normal;
+// One terrain vertex as OpenGL takes it from an interleaved array
+// (GL_T2F_N3F_V3F): texture coordinate, normal, position.
+struct TerrainVertex {
     float s, t;
+    Vec3 normal;
     Vec3 position;
+};
+static_assert(sizeof(TerrainVertex) == 8 * sizeof(float), "interleaved without padding");
+
+// The triangles of one chunk, ready to draw: positions relative to origin,
+// grouped in runs that share a texture-table entry.
+struct TerrainMesh {
+    struct Run {
+        uint8_t entry;  // texture-table index
+        uint32_t first, count;  // in indices
+    };
+    Vec3 origin;
+    std::vector<TerrainVertex> vertices;
+    std::vector<uint32_t> indices;
+    std::vector<Run> runs;
 };
 
 // The world: terrain grid and height query, terrain textures and mesh, the
@@ -24,15 +40,15 @@ class CMap {
 public:
     CGame* owner = nullptr;
     Vec3 lightDir;
-    uint32_t terrainList = 0;
+    CTerrainChunks chunks;  // the pieces the terrain is culled and drawn in
     std::vector<uint8_t> tileMap;
     std::vector<uint32_t> textures;
     uint32_t extraWord = 0;
     uint16_t textureCount = 0;
     uint32_t vertexCount = 0;
     uint32_t triangleCount = 0;
-    std::vector<float> vertices;  // x, y, z per vertex; z unscaled
-    std::vector<float> normals;
+    LargeArray<float> vertices;  // x, y, z per vertex; z unscaled
+    LargeArray<float> normals;
     uint32_t width = 0;
     uint32_t columns = 0;
     uint32_t height = 0;
@@ -61,28 +77,43 @@ public:
     // Adds the unit normal of cell a to acc when the cell is on the grid;
     // true when it counted.
     bool CellNormal(int32_t a, Vec3& acc) const;
+    // The unit normal of the cell at (col, row), which must be on the grid.
+    Vec3 CellNormalAt(uint32_t col, uint32_t row) const;
     // The mean normal of the cells around vertex v: stored in normals[v] and
     // issued with glNormal3f.
     bool VertexNormal(int32_t v);
     // Every vertex's normal, computed once; equal, bit for bit, to what
     // VertexNormal gives vertex by vertex. LoadGrid calls it.
     void ComputeNormals();
-    // The fans of tile (tx, ty) in drawing order, four corners per cell,
-    // with the normals ComputeNormals stored.
-    void TileFans(uint32_t tx, uint32_t ty, std::vector<TerrainFanVertex>& fans) const;
-
-    // How the terrain's cells reach OpenGL: one fan per cell, or each fan's
-    // two triangles (1, 2, 3) and (1, 3, 4) in one batch per tile. Both draw
-    // the same pixels; the batch is several times faster to draw.
-    enum class TerrainBatch { Fans, Triangles };
-    // Compiles the terrain into a new display list and returns its name.
-    uint32_t CompileTerrainList(TerrainBatch batch) const;
+    // The cells of one chunk as triangles: each cell's fan of four corners
+    // (top-left, bottom-left, bottom-right, top-right on screen) split
+    // into (1, 2, 3) and (1, 3, 4), with the stored normals. Its tiles go
+    // in map order, stably grouped by texture.
+    void ChunkMesh(uint32_t chunk, TerrainMesh& mesh) const;
 
     bool SetupLight();
-    // Draws the terrain; leaves lighting and blending off, depth testing on.
+    // Draws the chunks the current view can see, nearest first; leaves
+    // lighting and blending off, depth testing on.
     bool Render();
+    // The frustum of the current projection and modelview matrices; true
+    // when they show nothing.
+    bool ViewFrustum(CFrustum& frustum) const;
+    // Draws the given chunks in that order, in the state Render leaves.
+    void DrawChunks(const std::vector<uint32_t>& list);
 
 private:
     bool LoadTextures(const std::vector<uint32_t>& textureNumbers);
-    void CompileTerrain();
+
+    // Compiles chunk's display list from its mesh.
+    uint32_t CompileChunk(uint32_t chunk);
+    // Deletes the lists of the chunks least recently drawn, once more
+    // than CHUNK_LIST_LIMIT are kept.
+    void ForgetUnseenChunks();
+
+    std::vector<uint32_t> visibleChunks;  // kept between frames: no allocation per frame
+    TerrainMesh chunkMesh;
+    std::vector<uint32_t> chunkLists;      // per chunk: its display list, or 0 until first seen
+    std::vector<uint32_t> chunkLastDrawn;  // per chunk: the frame it was last drawn in
+    std::vector<uint32_t> builtChunks;     // the chunks that have a list
+    uint32_t frame = 0;
 };

@@ -139,7 +139,7 @@ bool CPlayer::ApplyCamera()
     glLoadIdentity();
     glRotatef(camera.y * TURN_DEGREES, -1, 0, 0);
     glRotatef(camera.x * TURN_DEGREES, 0, 0, 1);
-    map->skyBox.Render();
+    map->skyBox.Aim();
     Vec3 t = CameraTranslation();
     glTranslatef(t.x, t.y, t.z);
     map->SetupLight();

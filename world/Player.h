@@ -52,7 +52,7 @@ public:
     // Draws the wedge; leaves blending off and depth testing on.
     bool Render();
 
-    // The view transform around the player, with the skybox drawn under the
+    // The view transform around the player, with the skybox aimed by the
     // rotation alone and the light placed under the whole transform.
     bool ApplyCamera();
     // The translation ApplyCamera applies after the rotations.

@@ -55,11 +55,21 @@ bool CSkyBox::Build(const char* name)
     return false;
 }
 
+void CSkyBox::Aim() { glGetFloatv(GL_MODELVIEW_MATRIX, view); }
+
 bool CSkyBox::Render()
 {
     glPushMatrix();
-    glDisable(GL_DEPTH_TEST);  // the sky writes no depth: everything covers it
+    glLoadMatrixf(view);
+    // At the far end of the depth range, the faces pass the depth test
+    // only where nothing has been drawn; they write no depth.
+    glEnable(GL_DEPTH_TEST);
+    glDepthRange(1.0, 1.0);
+    glDepthMask(GL_FALSE);
     glCallList(list);
+    glDepthMask(GL_TRUE);
+    glDepthRange(0.0, 1.0);
+    glDisable(GL_DEPTH_TEST);
     glPopMatrix();
     return false;
 }

@@ -21,6 +21,7 @@ class CSkyBox {
 public:
     uint32_t list = 0;
     std::vector<uint32_t> textures;  // one per face, made by Build
+    float view[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // the view's rotation, from Aim
 
     CSkyBox() = default;
     CSkyBox(const CSkyBox&) = delete;  // owns a display list
@@ -30,6 +31,11 @@ public:
     // Loads "Data\<name><face>.bmp" for each face and compiles the cube.
     // True on failure, after its line.
     bool Build(const char* name);
-    // Draws the cube; leaves depth testing off.
+    // Takes the current modelview matrix (the view's rotation alone) as
+    // the one the cube is drawn under.
+    void Aim();
+    // Draws the cube behind everything drawn so far this frame: only where
+    // the depth buffer is still clear, so each pixel is filled once. Needs
+    // the depth function GL_LEQUAL; leaves depth testing off.
     bool Render();
 };

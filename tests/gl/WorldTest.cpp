@@ -1,13 +1,16 @@
-// Guards the world as OpenGL draws it: winding, placement, heights and texture coordinates of the terrain list, its lighting, the batched list against fans, and the sky faces (place, winding, picture upright), ground and wedge of the first frames.
+// Guards the world as OpenGL draws it: winding, placement, heights and texture coordinates of the terrain, its lighting, culling that changes a pixel, and the sky faces (place, winding, picture upright), ground and wedge of the first frames.
 #include "tests/support/GlWindow.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestMaps.h"
+#include "tools/assets/TerrainGenerator.h"
 #include "tools/common/AssetNames.h"
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <string>
 #include <tuple>
 
@@ -43,22 +46,10 @@ void TerrainView(bool mirrored)
     glMatrixMode(GL_MODELVIEW);
 }
 
-// The list's own translations stay in the modelview matrix after a call.
-std::vector<std::vector<FeedbackVertex>> CaptureTerrain(const CMap& map)
+std::vector<std::vector<FeedbackVertex>> CaptureTerrain(CMap& map)
 {
     glLoadIdentity();
-    return CaptureTriangles(map.terrainList);
-}
-
-// Draws one terrain list the way a frame does, from the player's camera.
-Image DrawTerrain(CGame& game, uint32_t list)
-{
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    game.map.player.ApplyCamera();
-    std::swap(game.map.terrainList, list);
-    game.map.Render();
-    std::swap(game.map.terrainList, list);
-    return ReadBackBuffer();
+    return CaptureTriangles([&] { map.Render(); });
 }
 
 struct GridPoint {
@@ -84,7 +75,6 @@ TEST(WorldGl, TerrainListAsOpenGLDrawsIt)
     OpenGameWindow(game);
     ASSERT_FALSE(game.map.Load("Data/map1.raw"));
     CMap& map = game.map;
-    ASSERT_NE(map.terrainList, 0u);
 
     TerrainView(false);
     auto triangles = CaptureTerrain(map);
@@ -129,6 +119,70 @@ TEST(WorldGl, TerrainListAsOpenGLDrawsIt)
     glDisable(GL_LIGHTING);
     TerrainView(true);
     EXPECT_EQ(CaptureTerrain(map).size(), 0u);
+
+    // The smallest map, one tile of one cell, still draws its two triangles.
+    WriteWorld(dir, TestMap(1, 1, 1, 10, 50));
+    CMap tiny;
+    ASSERT_FALSE(tiny.Load("Data/map1.raw"));
+    TerrainView(false);
+    EXPECT_EQ(CaptureTerrain(tiny).size(), 2u);
+}
+
+// Culling must not show: the same frame, byte for byte, as every chunk drawn nearest first, from the start and chase
+// views, along an edge, above a corner and from outside the map, on the default world and a generated 513² one.
+TEST(WorldGl, CulledTerrainIsEveryChunkDrawn)
+{
+    CTempDir dir;
+    dir.CopyBuildAssets();
+    TerrainParams big;
+    big.tilesAcross = big.tilesDown = 64;
+    dir.Write("big.raw", EncodeMapFile(GenerateTerrain(big)));  // the default world's textures
+    for (const char* world : {"Data/map1.raw", "big.raw"}) {
+        CGame game;
+        OpenGameWindow(game);
+        CMap& map = game.map;
+        ASSERT_FALSE(map.Load(world));
+        const float w = float(map.columns - 1) * map.cellSize, h = float(map.rows - 1) * map.cellSize;
+        const struct {
+            Vec3 position, camera;
+            float heading;
+        } views[] = {
+            {{START_X, START_Y, 0}, {0, 0, 100}, 0},   {{w / 2, h / 2, 0}, {0, 0.15f, 200}, 0.3f},
+            {{w / 2, 1, 0}, {0, 0.24f, 20}, 0.25f},    {{0, 0, 0}, {0, 0.1f, 300}, 0.6f},
+            {{-100, -100, 150}, {0, 0.2f, 50}, 0.625f},  // the eye looks back at the wedge, against the heading
+        };
+        size_t fewest = SIZE_MAX;
+        for (const auto& view : views) {
+            map.player.position = view.position + Vec3(0, 0, map.GetHeight(view.position.x, view.position.y));
+            map.player.camera = view.camera;
+            map.player.rotation = Vec3();
+            map.player.Turn(view.heading, 0, 0);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            map.player.ApplyCamera();
+            map.Render();
+            Image culled = ReadBackBuffer();
+
+            CFrustum frustum;
+            ASSERT_FALSE(map.ViewFrustum(frustum));
+            std::vector<uint32_t> seen, all(map.chunks.zRange.size() / 2);
+            map.chunks.Visible(frustum, seen);
+            fewest = std::min(fewest, seen.size());
+            std::iota(all.begin(), all.end(), 0u);
+            map.chunks.NearestFirst(frustum.apex, all);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            map.DrawChunks(all);
+            Image every = ReadBackBuffer();
+
+            size_t differing = 0, drawn = 0;
+            for (size_t i = 0; i < every.rgb.size(); ++i) {
+                differing += every.rgb[i] != culled.rgb[i];
+                drawn += every.rgb[i] != 0;
+            }
+            EXPECT_EQ(differing, 0u) << world << ", heading " << view.heading;
+            EXPECT_GT(drawn, every.rgb.size() / 20) << world << ", heading " << view.heading << ": hardly anything drawn";
+        }
+        EXPECT_LT(fewest * 4, map.chunks.zRange.size() / 2) << world << ": culling left most chunks in every view";
+    }
 }
 
 // The whole game on a small world of plain colours: what the first frames show.
@@ -172,34 +226,3 @@ TEST(WorldGl, TheFirstFramesShowSkyGroundAndTheRestingWedge)
     expect({{400, 150, SKY[2], "Front face, upper half"}, {400, 420, Lower(SKY[2]), "Front face, lower half"}});
 }
 
-// The batched list must be a pure speed-up: the same pixels, bit for bit, as one fan per cell, wherever the camera is.
-TEST(WorldGl, TrianglesDrawTheSamePixelsAsFans)
-{
-    CTempDir dir;
-    dir.CopyBuildAssets();
-    CGame game;
-    OpenGameWindow(game);
-    ASSERT_FALSE(game.map.Load("Data/map1.raw"));
-    const uint32_t fans = game.map.CompileTerrainList(CMap::TerrainBatch::Fans);
-    const struct {
-        Vec3 position, camera;
-        float heading;
-    } views[] = {
-        {{50, 5, 60}, {0, 0, 100}, 0}, {{300, 400, 80}, {0, 0.2f, 150}, 0.3f}, {{500, 200, 120}, {0, 0.24f, 60}, 0.75f},
-    };
-    CPlayer& player = game.map.player;
-    for (const auto& view : views) {
-        player.position = view.position;
-        player.camera = view.camera;
-        player.rotation = Vec3();
-        player.Turn(view.heading, 0, 0);
-        Image fromFans = DrawTerrain(game, fans), fromTriangles = DrawTerrain(game, game.map.terrainList);
-        size_t differing = 0, lit = 0;
-        for (size_t i = 0; i < fromFans.rgb.size(); ++i) {
-            differing += fromFans.rgb[i] != fromTriangles.rgb[i];
-            lit += fromTriangles.rgb[i] != 0;
-        }
-        EXPECT_EQ(differing, 0u) << "heading " << view.heading;
-        EXPECT_GT(lit, fromTriangles.rgb.size() / 4) << "heading " << view.heading << ": hardly anything drawn";
-    }
-}

@@ -41,12 +41,12 @@ Image GrabScreen()
                                          << want.r << ", " << want.g << ", " << want.b << ")";
 }
 
-std::vector<std::vector<FeedbackVertex>> CaptureTriangles(unsigned list, size_t maxFloats)
+std::vector<std::vector<FeedbackVertex>> CaptureTriangles(const std::function<void()>& draw, size_t maxFloats)
 {
     std::vector<GLfloat> buffer(maxFloats);
     glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
     glRenderMode(GL_FEEDBACK);
-    glCallList(list);
+    draw();
     GLint count = glRenderMode(GL_RENDER);
     std::vector<std::vector<FeedbackVertex>> polygons;
     EXPECT_GE(count, 0) << "feedback buffer overflow";

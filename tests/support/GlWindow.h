@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 struct Rgb {
@@ -23,10 +24,10 @@ Image GrabScreen();
 
 ::testing::AssertionResult ColourNear(const Rgb& seen, const Rgb& want, int tolerance = 3);
 
-// Window-space vertices of a display list, taken through GL feedback mode.
+// Window-space vertices of what draw draws, taken through GL feedback mode.
 struct FeedbackVertex {
     float x, y, z;     // window coordinates
     float r, g, b, a;  // colour after lighting
     float s, t;        // texture coordinates
 };
-std::vector<std::vector<FeedbackVertex>> CaptureTriangles(unsigned list, size_t maxFloats = 1 << 22);
+std::vector<std::vector<FeedbackVertex>> CaptureTriangles(const std::function<void()>& draw, size_t maxFloats = 1 << 22);

@@ -91,17 +91,3 @@ TEST(MapGrid, NormalsOfFlatSlopedAndEdgeVertices)
     }
 }
 
-// Each corner of a later tile carries its own vertex's height and normal.
-TEST(MapGrid, TileFansCarryTheirVertexsHeightAndNormal)
-{
-    CMap map;
-    LoadTestGrid(map, TestMap(2, 2, 4, 10, 50, 0, BumpyHeight));  // n = 4, d = 10, k = 0.5
-    std::vector<TerrainFanVertex> fans;
-    map.TileFans(1, 1, fans);
-    ASSERT_EQ(fans.size(), 4u * 16);
-    for (const TerrainFanVertex& v : fans) {
-        uint32_t col = 4 + uint32_t(std::lround(v.position.x / 10.0f)), row = 4 + uint32_t(std::lround(1.0f - v.position.y / 10.0f));
-        EXPECT_FLOAT_EQ(v.position.z, BumpyHeight(col, row) * 0.5f) << col << ", " << row;
-        EXPECT_EQ(0, memcmp(&v.normal, &map.normals[3 * (row * map.columns + col)], sizeof(Vec3))) << col << ", " << row;
-    }
-}
