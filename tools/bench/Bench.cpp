@@ -1,12 +1,15 @@
-// terravell-bench: start-up, frame times, the terrain draw against an ideal
-// draw of the same triangles, and map loading at growing sizes. It runs the
-// game's own code: CGame::Start, CGame::RunFrame with a scripted key
-// sequence, CMap::Load. Prints a table; asserts nothing.
-//   terravell-bench [--data DIR] [--frames N] [--quick]
+// terravell-bench: map loading at growing sizes, a table of map sizes
+// (start-up, a fixed view, a drive, peak memory), start-up and frame times
+// of the default world, and the terrain's display lists against an ideal
+// draw. It runs the game's own code: CGame::Start, CGame::RunFrame with
+// scripted keys, CMap::Load. Prints tables; asserts nothing.
+//   terravell-bench [--data DIR] [--frames N] [--budget S] [--peer PATH] [--quick]
 #include "game/Game.h"
 #include "game/GameFacts.h"
 #include "gfx/AssetPath.h"
-#include "tools/assets/TerrainGenerator.h"
+#include "tools/bench/BenchCommon.h"
+#include "tools/bench/MapSizes.h"
+#include "tools/bench/TerrainDrawRows.h"
 #include "tools/common/CommandLine.h"
 #include "tools/common/ProcStatus.h"
 #include "tools/map/WorldWriter.h"
@@ -16,45 +19,34 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
+#include <cstring>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
 const char* USAGE =
-    "usage: terravell-bench [--data DIR] [--frames N] [--quick]\n"
-    "Times the start-up, the frames of a scripted run, the terrain draw and map\n"
-    "loading, and prints a table.\n"
+    "usage: terravell-bench [--data DIR] [--frames N] [--budget S] [--peer PATH] [--quick]\n"
+    "Times map loading, start-up and frames at growing map sizes, the frames of a\n"
+    "scripted run and the terrain draw, and prints tables.\n"
     "\n"
     "  --data DIR              the Data folder to run on (default: the one beside\n"
     "                          this program)\n"
     "  --frames N              frames per timed run, at least 1 (default 1000)\n"
+    "  --budget S              a map-size run stops after S seconds once it has 5\n"
+    "                          frames (default 30)\n"
+    "  --peer PATH             also time terravell-peer at PATH on every map size\n"
     "  --quick                 a short run: 30 frames, the smallest map only\n"
     "  -h, --help              this text\n"
     "  --version               the tool's version\n";
 
 const char* PROGRAM = "terravell-bench";
-
-double MsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double Percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
-}
 
 // A scratch working directory holding a copy of a Data folder.
 fs::path ScratchWith(const fs::path& data, const std::string& name)
@@ -68,7 +60,7 @@ fs::path ScratchWith(const fs::path& data, const std::string& name)
 
 // The key sequence every frame-time run plays: steer and push for a while,
 // swing the camera down to a chase view, move the light, and coast.
-void ScriptedKeys(long frame, std::vector<uint8_t>& keys)
+void ScriptedKeys(long frame, const CMap&, std::vector<uint8_t>& keys)
 {
     std::fill(keys.begin(), keys.end(), 0);
     long phase = frame % 400;
@@ -88,86 +80,6 @@ void ScriptedKeys(long frame, std::vector<uint8_t>& keys)
         keys[SDLK_z] = 1;
 }
 
-struct FrameStats {
-    double median, p95;
-};
-
-FrameStats TimeFrames(CGame& game, long frames)
-{
-    std::vector<uint8_t> keys(SDLK_LAST, 0);
-    std::vector<double> ms;
-    for (long f = 0; f < frames; ++f) {
-        ScriptedKeys(f, keys);
-        Clock::time_point start = Clock::now();
-        game.RunFrame(keys.data());
-        glFinish();
-        ms.push_back(MsSince(start));
-    }
-    return {Percentile(ms, 0.5), Percentile(ms, 0.95)};
-}
-
-// Median time of drawing one display list (called and finished) from the
-// player's chase view, in the state the terrain's own Render sets.
-double TimeList(CGame& game, uint32_t list, int repeats)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < repeats; ++i) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        game.map.player.ApplyCamera();
-        glPushMatrix();
-        glDisable(GL_BLEND);
-        glEnable(GL_DEPTH_TEST);
-        glEnable(GL_LIGHTING);
-        glFinish();
-        Clock::time_point start = Clock::now();
-        glCallList(list);
-        glFinish();
-        ms.push_back(MsSince(start));
-        glDisable(GL_LIGHTING);
-        glPopMatrix();
-    }
-    return Percentile(ms, 0.5);
-}
-
-// The ideal: the very same triangles, normals and texture coordinates in
-// one vertex-array draw with one texture bound, placed as the list places
-// them.
-uint32_t IdealTerrainList(const CMap& map)
-{
-    std::vector<float> normals, coords, positions;
-    std::vector<TerrainFanVertex> fans;
-    const float step = float(map.subdivisions) * map.cellSize;
-    static const size_t FAN_TRIANGLES[6] = {0, 1, 2, 0, 2, 3};
-    for (uint32_t ty = 0; ty < map.height; ++ty)
-        for (uint32_t tx = 0; tx < map.width; ++tx) {
-            map.TileFans(tx, ty, fans);
-            for (size_t f = 0; f + 4 <= fans.size(); f += 4)
-                for (size_t corner : FAN_TRIANGLES) {
-                    const TerrainFanVertex& v = fans[f + corner];
-                    normals.insert(normals.end(), {v.normal.x, v.normal.y, v.normal.z});
-                    coords.insert(coords.end(), {v.s, v.t});
-                    positions.insert(positions.end(), {v.position.x + float(tx) * step,
-                                                       v.position.y - map.cellSize - float(ty) * step,
-                                                       v.position.z});
-                }
-        }
-    uint32_t list = glGenLists(1);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, positions.data());
-    glNormalPointer(GL_FLOAT, 0, normals.data());
-    glTexCoordPointer(2, GL_FLOAT, 0, coords.data());
-    glNewList(list, GL_COMPILE);
-    glBindTexture(GL_TEXTURE_2D, map.textures[0]);
-    glDrawArrays(GL_TRIANGLES, 0, GLsizei(positions.size() / 3));
-    glEndList();
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    return list;
-}
-
 // Loads a generated world of the given vertex count per side in a child
 // process, so each size's peak memory is its own. Prints one table row.
 void LoadRow(int side, const fs::path& assets)
@@ -178,58 +90,41 @@ void LoadRow(int side, const fs::path& assets)
     params.cellSize = uint16_t(std::max(1, 8 * 128 / (side - 1)));
     fs::path dir = fs::temp_directory_path() / ("terravell-bench-load-" + std::to_string(getpid()));
     fs::remove_all(dir);
-    std::string error;
-    // WriteWorld names every file it writes; the table has no room for that.
-    fflush(stdout);
-    int savedStdout = dup(1);
-    int devNull = open("/dev/null", O_WRONLY);
-    dup2(devNull, 1);
-    bool failed = WriteWorld((dir / "Data").string(), GenerateTerrain(params), false, assets.string(), error);
-    fflush(stdout);
-    dup2(savedStdout, 1);
-    close(savedStdout);
-    close(devNull);
-    if (failed) {
-        fprintf(stderr, "terravell-bench: %s\n", error.c_str());
+    if (GenerateWorld(params, dir, assets))
         return;
-    }
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        return;
-    pid_t child = fork();
-    if (child == 0) {
-        close(pipeFds[0]);
+    double figures[2] = {-1, -1};  // ms, peak KiB
+    std::string bytes = InChild([&](int fd) {
         fs::current_path(dir);
         CGame game;
-        double ms = -1;
-        if (!game.Init_Renderer()) {
-            Clock::time_point start = Clock::now();
-            if (!game.map.Load(AssetPath(MAP_ASSET).c_str())) {
-                glFinish();
-                ms = MsSince(start);
-            }
-        }
-        char result[128];
-        int n = snprintf(result, sizeof result, "%f %ld", ms, ProcStatusKiB("VmHWM"));
-        ssize_t ignored = write(pipeFds[1], result, size_t(n));
+        if (game.Init_Renderer())
+            return;
+        BenchClock::time_point start = BenchClock::now();
+        if (game.map.Load(AssetPath(MAP_ASSET).c_str()))
+            return;
+        glFinish();
+        double result[2] = {MsSince(start), double(ProcStatusKiB("VmHWM"))};
+        ssize_t ignored = write(fd, result, sizeof result);
         (void)ignored;
-        _exit(0);
-    }
-    close(pipeFds[1]);
-    char result[128] = {};
-    ssize_t got = read(pipeFds[0], result, sizeof result - 1);
-    close(pipeFds[0]);
-    waitpid(child, nullptr, 0);
+    });
     fs::remove_all(dir);
-    double ms = -1;
-    long kib = -1;
-    if (got <= 0 || sscanf(result, "%lf %ld", &ms, &kib) != 2 || ms < 0) {
+    if (bytes.size() == sizeof figures)
+        memcpy(figures, bytes.data(), sizeof figures);
+    if (figures[0] < 0) {
         printf("| load %4d² vertices | failed |\n", side);
         return;
     }
     double vertices = double(side) * side;
-    printf("| `Load`, %4d² vertices | %.0f ms | %.0f ns/vertex | peak %.0f MB |\n", side, ms, ms * 1e6 / vertices,
-           double(kib) / 1024.0);
+    printf("| `Load`, %4d² vertices | %.0f ms | %.0f ns/vertex | peak %.0f MB |\n", side, figures[0],
+           figures[0] * 1e6 / vertices, figures[1] / 1024.0);
+}
+
+// A whole number of at least 1 from an option's value; false when it is not one.
+bool PositiveNumber(const char* text, long& out)
+{
+    char* end = nullptr;
+    errno = 0;
+    out = strtol(text, &end, 10);
+    return errno == 0 && end != text && *end == '\0' && out >= 1;
 }
 
 } // namespace
@@ -239,11 +134,13 @@ int main(int argc, char** argv)
     static const std::vector<option> OPTIONS = LongOptions({
         {"data", required_argument, nullptr, 'd'},
         {"frames", required_argument, nullptr, 'f'},
+        {"budget", required_argument, nullptr, 'b'},
+        {"peer", required_argument, nullptr, 'p'},
         {"quick", no_argument, nullptr, 'q'},
     });
     fs::path data = fs::path(DefaultAssetDir());
-    long frames = 1000;
-    bool quick = false;
+    SizeTableOptions sizes{1000, 30000.0, false, ""};
+    long budgetSeconds = 30;
     CCommandLine line(argc, argv);
     std::string error;
     int id;
@@ -252,17 +149,17 @@ int main(int argc, char** argv)
         case 'd':
             data = line.Value();
             break;
-        case 'f': {
+        case 'f':
+        case 'b':
             // The percentiles need at least one frame.
-            char* end = nullptr;
-            errno = 0;
-            frames = strtol(line.Value(), &end, 10);
-            if (errno != 0 || end == line.Value() || *end != '\0' || frames < 1)
+            if (!PositiveNumber(line.Value(), id == 'f' ? sizes.frames : budgetSeconds))
                 return UsageError(PROGRAM, line.Name() + " wants a whole number of at least 1 (got '" + line.Value() + "')");
             break;
-        }
+        case 'p':
+            sizes.peer = fs::absolute(line.Value()).string();
+            break;
         case 'q':
-            quick = true;
+            sizes.quick = true;
             break;
         default:
             return CommonOption(id, PROGRAM, USAGE, error);
@@ -271,52 +168,37 @@ int main(int argc, char** argv)
     std::vector<std::string> operands = line.Operands();
     if (!operands.empty())
         return UsageError(PROGRAM, "unexpected argument '" + operands[0] + "'");
-    if (quick)
-        frames = 30;
+    if (sizes.quick)
+        sizes.frames = 30;
+    sizes.budgetMs = double(budgetSeconds) * 1000.0;
+    const long frames = sizes.frames;
     data = fs::absolute(data);
     setvbuf(stdout, nullptr, _IOLBF, 0);
 
+    // Every child process first, before this process opens a window.
     printf("| Measure | Result | | |\n|---|---|---|---|\n");
-    // Loading first: each size in a child process of its own, before this
-    // process opens a window.
-    const int sides[] = {129, 257, 513, 1025};
-    for (int side : sides) {
-        if (quick && side > 129)
+    for (int side : {129, 257, 513, 1025}) {
+        if (sizes.quick && side > 129)
             break;
         LoadRow(side, data);
     }
+    MapSizeTables(data, sizes);
 
     fs::path work = ScratchWith(data, "frames");
     fs::current_path(work);
     CGame game;
-    Clock::time_point start = Clock::now();
+    BenchClock::time_point start = BenchClock::now();
     if (game.Start())
         return 1;
     std::vector<uint8_t> keys(SDLK_LAST, 0);
     game.RunFrame(keys.data());
     glFinish();
+    printf("\n| Default world | Result | | |\n|---|---|---|---|\n");
     printf("| start-up to the first frame | %.0f ms | | |\n", MsSince(start));
-
-    // The fan list the terrain was first drawn with, for comparison.
-    const uint32_t triangles = game.map.terrainList;
-    const uint32_t fans = game.map.CompileTerrainList(CMap::TerrainBatch::Fans);
-    const uint32_t ideal = IdealTerrainList(game.map);
-    const int repeats = quick ? 5 : 60;
-    double idealMs = TimeList(game, ideal, repeats);
-    double trianglesMs = TimeList(game, triangles, repeats);
-    double fansMs = TimeList(game, fans, repeats);
-    printf("| terrain draw, one batch per tile | %.2f ms | %.2fx ideal | |\n", trianglesMs, trianglesMs / idealMs);
-    printf("| terrain draw, one fan per cell | %.2f ms | %.2fx ideal | |\n", fansMs, fansMs / idealMs);
-    printf("| terrain draw, ideal vertex array | %.2f ms | | |\n", idealMs);
-
-    FrameStats batched = TimeFrames(game, frames);
-    printf("| frame, default world (%ld frames) | median %.2f ms | p95 %.2f ms | %.0f fps |\n", frames,
-           batched.median, batched.p95, 1000.0 / batched.median);
-    game.map.terrainList = fans;
-    FrameStats fanned = TimeFrames(game, frames);
-    printf("| frame, same, terrain as fans | median %.2f ms | p95 %.2f ms | %.0f fps |\n", fanned.median,
-           fanned.p95, 1000.0 / fanned.median);
-    game.map.terrainList = triangles;
+    std::vector<double> ms = TimeFrames(game, frames, 1e12, ScriptedKeys);
+    printf("| frame, scripted run (%ld frames) | median %.2f ms | p95 %.2f ms | %.0f fps |\n", frames,
+           Percentile(ms, 0.5), Percentile(ms, 0.95), 1000.0 / Percentile(ms, 0.5));
+    TerrainDrawRows(game, sizes.quick, frames, ScriptedKeys);
 
     fs::current_path(fs::temp_directory_path());
     fs::remove_all(work);
