@@ -1,12 +1,13 @@
-// terravell-bench: start-up, frame times, the terrain draw against an ideal
-// draw of the same triangles, and map loading at growing sizes. It runs the
-// game's own code: CGame::Start, CGame::RunFrame with a scripted key
-// sequence, CMap::Load. Prints a table; asserts nothing.
-//   terravell-bench [--data DIR] [--frames N] [--quick]
+// terravell-bench: map loading at growing sizes, a table of map sizes
+// (start-up, a fixed view, a drive, peak memory), and start-up and frame
+// times of the default world. It runs the game's own code: CGame::Start, CGame::RunFrame with
+// scripted keys, CMap::Load. Prints tables; asserts nothing.
+//   terravell-bench [--data DIR] [--frames N] [--budget S] [--peer PATH] [--quick]
 #include "game/Game.h"
 #include "game/GameFacts.h"
 #include "gfx/AssetPath.h"
-#include "tools/assets/TerrainGenerator.h"
+#include "tools/bench/BenchCommon.h"
+#include "tools/bench/MapSizes.h"
 #include "tools/common/CommandLine.h"
 #include "tools/common/ProcStatus.h"
 #include "tools/map/WorldWriter.h"
@@ -16,45 +17,34 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
+#include <cstring>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
 const char* USAGE =
-    "usage: terravell-bench [--data DIR] [--frames N] [--quick]\n"
-    "Times the start-up, the frames of a scripted run, the terrain draw and map\n"
-    "loading, and prints a table.\n"
+    "usage: terravell-bench [--data DIR] [--frames N] [--budget S] [--peer PATH] [--quick]\n"
+    "Times map loading, start-up and frames at growing map sizes, the frames of a\n"
+    "scripted run and the terrain draw, and prints tables.\n"
     "\n"
     "  --data DIR              the Data folder to run on (default: the one beside\n"
     "                          this program)\n"
     "  --frames N              frames per timed run, at least 1 (default 1000)\n"
+    "  --budget S              a map-size run stops after S seconds once it has 5\n"
+    "                          frames (default 30)\n"
+    "  --peer PATH             also time terravell-peer at PATH on every map size\n"
     "  --quick                 a short run: 30 frames, the smallest map only\n"
     "  -h, --help              this text\n"
     "  --version               the tool's version\n";
 
 const char* PROGRAM = "terravell-bench";
-
-double MsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double Percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
-}
 
 // A scratch working directory holding a copy of a Data folder.
 fs::path ScratchWith(const fs::path& data, const std::string& name)
@@ -68,7 +58,7 @@ fs::path ScratchWith(const fs::path& data, const std::string& name)
 
 // The key sequence every frame-time run plays: steer and push for a while,
 // swing the camera down to a chase view, move the light, and coast.
-void ScriptedKeys(long frame, std::vector<uint8_t>& keys)
+void ScriptedKeys(long frame, const CMap&, std::vector<uint8_t>& keys)
 {
     std::fill(keys.begin(), keys.end(), 0);
     long phase = frame % 400;
@@ -88,24 +78,6 @@ void ScriptedKeys(long frame, std::vector<uint8_t>& keys)
         keys[SDLK_z] = 1;
 }
 
-struct FrameStats {
-    double median, p95;
-};
-
-FrameStats TimeFrames(CGame& game, long frames)
-{
-    std::vector<uint8_t> keys(SDLK_LAST, 0);
-    std::vector<double> ms;
-    for (long f = 0; f < frames; ++f) {
-        ScriptedKeys(f, keys);
-        Clock::time_point start = Clock::now();
-        game.RunFrame(keys.data());
-        glFinish();
-        ms.push_back(MsSince(start));
-    }
-    return {Percentile(ms, 0.5), Percentile(ms, 0.95)};
-}
-
 // Loads a generated world of the given vertex count per side in a child
 // process, so each size's peak memory is its own. Prints one table row.
 void LoadRow(int side, const fs::path& assets)
@@ -116,58 +88,41 @@ void LoadRow(int side, const fs::path& assets)
     params.cellSize = uint16_t(std::max(1, 8 * 128 / (side - 1)));
     fs::path dir = fs::temp_directory_path() / ("terravell-bench-load-" + std::to_string(getpid()));
     fs::remove_all(dir);
-    std::string error;
-    // WriteWorld names every file it writes; the table has no room for that.
-    fflush(stdout);
-    int savedStdout = dup(1);
-    int devNull = open("/dev/null", O_WRONLY);
-    dup2(devNull, 1);
-    bool failed = WriteWorld((dir / "Data").string(), GenerateTerrain(params), false, assets.string(), error);
-    fflush(stdout);
-    dup2(savedStdout, 1);
-    close(savedStdout);
-    close(devNull);
-    if (failed) {
-        fprintf(stderr, "terravell-bench: %s\n", error.c_str());
+    if (GenerateWorld(params, dir, assets))
         return;
-    }
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        return;
-    pid_t child = fork();
-    if (child == 0) {
-        close(pipeFds[0]);
+    double figures[2] = {-1, -1};  // ms, peak KiB
+    std::string bytes = InChild([&](int fd) {
         fs::current_path(dir);
         CGame game;
-        double ms = -1;
-        if (!game.Init_Renderer()) {
-            Clock::time_point start = Clock::now();
-            if (!game.map.Load(AssetPath(MAP_ASSET).c_str())) {
-                glFinish();
-                ms = MsSince(start);
-            }
-        }
-        char result[128];
-        int n = snprintf(result, sizeof result, "%f %ld", ms, ProcStatusKiB("VmHWM"));
-        ssize_t ignored = write(pipeFds[1], result, size_t(n));
+        if (game.Init_Renderer())
+            return;
+        BenchClock::time_point start = BenchClock::now();
+        if (game.map.Load(AssetPath(MAP_ASSET).c_str()))
+            return;
+        glFinish();
+        double result[2] = {MsSince(start), double(ProcStatusKiB("VmHWM"))};
+        ssize_t ignored = write(fd, result, sizeof result);
         (void)ignored;
-        _exit(0);
-    }
-    close(pipeFds[1]);
-    char result[128] = {};
-    ssize_t got = read(pipeFds[0], result, sizeof result - 1);
-    close(pipeFds[0]);
-    waitpid(child, nullptr, 0);
+    });
     fs::remove_all(dir);
-    double ms = -1;
-    long kib = -1;
-    if (got <= 0 || sscanf(result, "%lf %ld", &ms, &kib) != 2 || ms < 0) {
+    if (bytes.size() == sizeof figures)
+        memcpy(figures, bytes.data(), sizeof figures);
+    if (figures[0] < 0) {
         printf("| load %4d² vertices | failed |\n", side);
         return;
     }
     double vertices = double(side) * side;
-    printf("| `Load`, %4d² vertices | %.0f ms | %.0f ns/vertex | peak %.0f MB |\n", side, ms, ms * 1e6 / vertices,
-           double(kib) / 1024.0);
+    printf("| `Load`, %4d² vertices | %.0f ms | %.0f ns/vertex | peak %.0f MB |\n", side, figures[0],
+           figures[0] * 1e6 / vertices, figures[1] / 1024.0);
+}
+
+// A whole number of at least 1 from an option's value; false when it is not one.
+bool PositiveNumber(const char* text, long& out)
+{
+    char* end = nullptr;
+    errno = 0;
+    out = strtol(text, &end, 10);
+    return errno == 0 && end != text && *end == '\0' && out >= 1;
 }
 
 } // namespace
@@ -177,11 +132,13 @@ int main(int argc, char** argv)
     static const std::vector<option> OPTIONS = LongOptions({
         {"data", required_argument, nullptr, 'd'},
         {"frames", required_argument, nullptr, 'f'},
+        {"budget", required_argument, nullptr, 'b'},
+        {"peer", required_argument, nullptr, 'p'},
         {"quick", no_argument, nullptr, 'q'},
     });
     fs::path data = fs::path(DefaultAssetDir());
-    long frames = 1000;
-    bool quick = false;
+    SizeTableOptions sizes{1000, 30000.0, false, ""};
+    long budgetSeconds = 30;
     CCommandLine line(argc, argv);
     std::string error;
     int id;
@@ -190,17 +147,17 @@ int main(int argc, char** argv)
         case 'd':
             data = line.Value();
             break;
-        case 'f': {
+        case 'f':
+        case 'b':
             // The percentiles need at least one frame.
-            char* end = nullptr;
-            errno = 0;
-            frames = strtol(line.Value(), &end, 10);
-            if (errno != 0 || end == line.Value() || *end != '\0' || frames < 1)
+            if (!PositiveNumber(line.Value(), id == 'f' ? sizes.frames : budgetSeconds))
                 return UsageError(PROGRAM, line.Name() + " wants a whole number of at least 1 (got '" + line.Value() + "')");
             break;
-        }
+        case 'p':
+            sizes.peer = fs::absolute(line.Value()).string();
+            break;
         case 'q':
-            quick = true;
+            sizes.quick = true;
             break;
         default:
             return CommonOption(id, PROGRAM, USAGE, error);
@@ -209,35 +166,36 @@ int main(int argc, char** argv)
     std::vector<std::string> operands = line.Operands();
     if (!operands.empty())
         return UsageError(PROGRAM, "unexpected argument '" + operands[0] + "'");
-    if (quick)
-        frames = 30;
+    if (sizes.quick)
+        sizes.frames = 30;
+    sizes.budgetMs = double(budgetSeconds) * 1000.0;
+    const long frames = sizes.frames;
     data = fs::absolute(data);
     setvbuf(stdout, nullptr, _IOLBF, 0);
 
+    // Every child process first, before this process opens a window.
     printf("| Measure | Result | | |\n|---|---|---|---|\n");
-    // Loading first: each size in a child process of its own, before this
-    // process opens a window.
-    const int sides[] = {129, 257, 513, 1025};
-    for (int side : sides) {
-        if (quick && side > 129)
+    for (int side : {129, 257, 513, 1025}) {
+        if (sizes.quick && side > 129)
             break;
         LoadRow(side, data);
     }
+    MapSizeTables(data, sizes);
 
     fs::path work = ScratchWith(data, "frames");
     fs::current_path(work);
     CGame game;
-    Clock::time_point start = Clock::now();
+    BenchClock::time_point start = BenchClock::now();
     if (game.Start())
         return 1;
     std::vector<uint8_t> keys(SDLK_LAST, 0);
     game.RunFrame(keys.data());
     glFinish();
+    printf("\n| Default world | Result | | |\n|---|---|---|---|\n");
     printf("| start-up to the first frame | %.0f ms | | |\n", MsSince(start));
-
-    FrameStats frame = TimeFrames(game, frames);
-    printf("| frame, default world (%ld frames) | median %.2f ms | p95 %.2f ms | %.0f fps |\n", frames,
-           frame.median, frame.p95, 1000.0 / frame.median);
+    std::vector<double> ms = TimeFrames(game, frames, 1e12, ScriptedKeys);
+    printf("| frame, scripted run (%ld frames) | median %.2f ms | p95 %.2f ms | %.0f fps |\n", frames,
+           Percentile(ms, 0.5), Percentile(ms, 0.95), 1000.0 / Percentile(ms, 0.5));
 
     fs::current_path(fs::temp_directory_path());
     fs::remove_all(work);
