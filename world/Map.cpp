@@ -290,69 +290,29 @@ bool CMap::ViewFrustum(CFrustum& frustum) const
     return frustum.FromClipMatrix(clip);
 }
 
-namespace {
-
-// Lists kept for chunks out of view; a few times what one view shows, so
-// turning round redraws from lists, but a long drive does not pile them up.
-constexpr size_t CHUNK_LIST_LIMIT = 4096;
-
-} // namespace
-
 void CMap::DrawChunks(const std::vector<uint32_t>& list)
 {
     glPushMatrix();
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
-    ++frame;
-    if (chunkLists.empty()) {
-        chunkLists.assign(size_t(chunks.across.count) * chunks.down.count, 0);
-        chunkLastDrawn.assign(chunkLists.size(), 0);
-    }
+    // Each chunk's mesh is made anew from the grid every frame: as fast to
+    // draw here as a display list kept per chunk, and nothing to build
+    // ahead, cache or evict, whatever the size of the map.
     for (uint32_t chunk : list) {
-        if (chunkLists[chunk] == 0)
-            chunkLists[chunk] = CompileChunk(chunk);
-        chunkLastDrawn[chunk] = frame;
-        glCallList(chunkLists[chunk]);
+        ChunkMesh(chunk, chunkMesh);
+        glPushMatrix();
+        glTranslatef(chunkMesh.origin.x, chunkMesh.origin.y, chunkMesh.origin.z);
+        glInterleavedArrays(GL_T2F_N3F_V3F, 0, chunkMesh.vertices.data());
+        for (const TerrainMesh::Run& run : chunkMesh.runs) {
+            glBindTexture(GL_TEXTURE_2D, textures[run.entry]);
+            glDrawElements(GL_TRIANGLES, GLsizei(run.count), GL_UNSIGNED_INT, chunkMesh.indices.data() + run.first);
+        }
+        glPopMatrix();
     }
-    glDisable(GL_LIGHTING);
-    glPopMatrix();
-    ForgetUnseenChunks();
-}
-
-uint32_t CMap::CompileChunk(uint32_t chunk)
-{
-    ChunkMesh(chunk, chunkMesh);
-    uint32_t list = glGenLists(1);
-    glInterleavedArrays(GL_T2F_N3F_V3F, 0, chunkMesh.vertices.data());
-    glNewList(list, GL_COMPILE);
-    glPushMatrix();
-    glTranslatef(chunkMesh.origin.x, chunkMesh.origin.y, chunkMesh.origin.z);
-    for (const TerrainMesh::Run& run : chunkMesh.runs) {
-        glBindTexture(GL_TEXTURE_2D, textures[run.entry]);
-        glDrawElements(GL_TRIANGLES, GLsizei(run.count), GL_UNSIGNED_INT, chunkMesh.indices.data() + run.first);
-    }
-    glPopMatrix();
-    glEndList();
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    builtChunks.push_back(chunk);
-    return list;
-}
-
-void CMap::ForgetUnseenChunks()
-{
-    if (builtChunks.size() <= CHUNK_LIST_LIMIT)
-        return;
-    // Keep the most recently drawn half.
-    std::vector<uint32_t> byAge = builtChunks;
-    std::nth_element(byAge.begin(), byAge.begin() + CHUNK_LIST_LIMIT / 2, byAge.end(),
-                     [this](uint32_t a, uint32_t b) { return chunkLastDrawn[a] > chunkLastDrawn[b]; });
-    for (size_t i = CHUNK_LIST_LIMIT / 2; i < byAge.size(); ++i) {
-        glDeleteLists(chunkLists[byAge[i]], 1);
-        chunkLists[byAge[i]] = 0;
-    }
-    byAge.resize(CHUNK_LIST_LIMIT / 2);
-    builtChunks.swap(byAge);
+    glDisable(GL_LIGHTING);
+    glPopMatrix();
 }

@@ -104,16 +104,6 @@ public:
 private:
     bool LoadTextures(const std::vector<uint32_t>& textureNumbers);
 
-    // Compiles chunk's display list from its mesh.
-    uint32_t CompileChunk(uint32_t chunk);
-    // Deletes the lists of the chunks least recently drawn, once more
-    // than CHUNK_LIST_LIMIT are kept.
-    void ForgetUnseenChunks();
-
     std::vector<uint32_t> visibleChunks;  // kept between frames: no allocation per frame
     TerrainMesh chunkMesh;
-    std::vector<uint32_t> chunkLists;      // per chunk: its display list, or 0 until first seen
-    std::vector<uint32_t> chunkLastDrawn;  // per chunk: the frame it was last drawn in
-    std::vector<uint32_t> builtChunks;     // the chunks that have a list
-    uint32_t frame = 0;
 };
