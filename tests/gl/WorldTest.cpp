@@ -126,6 +126,15 @@ TEST(WorldGl, TerrainListAsOpenGLDrawsIt)
     ASSERT_FALSE(tiny.Load("Data/map1.raw"));
     TerrainView(false);
     EXPECT_EQ(CaptureTerrain(tiny).size(), 2u);
+
+    // Only pictures a tile names are loaded, each once: entry 1 repeats entry 0's, entry 2's file is missing.
+    MapFileData table = TestMap(2, 1, 1, 10, 50);
+    table.textureNumbers = {1, 1, 999};
+    table.header.textureCount = 3;
+    dir.Write("Data/map1.raw", EncodeMapFile(table));
+    CMap shared;
+    ASSERT_FALSE(shared.Load("Data/map1.raw"));
+    EXPECT_TRUE(shared.textures[0] != 0 && shared.textures[1] == shared.textures[0] && shared.textures[2] == 0);
 }
 
 // Culling must not show: the same frame, byte for byte, as every chunk drawn nearest first, from the start and chase

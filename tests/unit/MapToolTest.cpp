@@ -262,6 +262,8 @@ TEST(MapTool, InfoAndTheGameAgree)
     } cases[] = {
         {with([](MapFileData& m) { m.header.tileMapOffset = 100; }), "", "tileMapOffset  100"},
         {with([](MapFileData& m) { m.header.lightWord = 0; }), "", "only the ambient light"},
+        {with([](MapFileData& m) { m.textureNumbers.assign(300, 1), m.header.textureCount = 300; }), "",
+         "  1   number 1      Data/Tex0001.bmp       2 tiles  the picture of entry 0\n  298 entries no tile names, not loaded by the game: 2, 3,"},
         {EncodeMapFile(TestMap(4, 4, 4, 4, 100, 0)), "", "ground 0.00 (the player drops from 150)\n  reset (50, 50)  ground 0.00"},
         {EncodeMapFile(TestMap(1, 1, 1, 1, 100, 30)), "", "  width          1 tile\n  height         1 tile\n"},
         {{}, "map file is shorter than its 32-byte header", "0 bytes, not valid"},
