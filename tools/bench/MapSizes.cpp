@@ -47,13 +47,13 @@ const Vec3 VIEW_CAMERA{0.0f, 0.17f, 450.0f};
 struct TerravellFigures {
     double startup = -1;  // below 0: the child failed
     double viewMedian, viewP95, driveMedian, driveP95, driveP99;
-    long viewFrames, driveFrames, peakKiB;
+    long viewFrames, driveFrames, peakKiB, triangles;  // terrain triangles sent in the fixed view
     Vec3 eye, at;  // the fixed view, in the map's coordinates
 };
 
 struct PeerFigures {
     double startup = -1, median = 0, p95 = 0;
-    long peakKiB = 0, frames = 0;
+    long peakKiB = 0, frames = 0, triangles = 0;
 };
 
 Vec3 MapMiddle(const CMap& map)
@@ -71,6 +71,23 @@ void PlaceAtMiddle(CMap& map)
     player.rotation = Vec3();
     player.camera = VIEW_CAMERA;
     player.flags = 0;
+}
+
+// The terrain triangles the game sends to OpenGL from the player's view.
+long ViewTriangles(CGame& game)
+{
+    game.map.player.ApplyCamera();
+    CFrustum frustum;
+    std::vector<uint32_t> chunks;
+    if (!game.map.ViewFrustum(frustum))
+        game.map.chunks.Visible(frustum, chunks);
+    long triangles = 0;
+    TerrainMesh mesh;
+    for (uint32_t chunk : chunks) {
+        game.map.ChunkMesh(chunk, mesh);
+        triangles += long(mesh.indices.size() / 3);
+    }
+    return triangles;
 }
 
 void NoKeys(long, const CMap&, std::vector<uint8_t>& keys) { std::fill(keys.begin(), keys.end(), 0); }
@@ -106,6 +123,7 @@ TerravellFigures MeasureTerravell(const fs::path& world, const SizeTableOptions&
         f.at = game.map.player.position;
         Vec3 t = game.map.player.CameraTranslation();  // of GL's (x, -y, z)
         f.eye = Vec3(-t.x, t.y, -t.z);
+        f.triangles = ViewTriangles(game);
         std::vector<double> view = TimeFrames(game, o.frames, o.budgetMs, NoKeys);
         f.viewMedian = Percentile(view, 0.5), f.viewP95 = Percentile(view, 0.95);
         f.viewFrames = long(view.size());
@@ -143,8 +161,8 @@ PeerFigures MeasurePeer(const std::string& peer, const fs::path& world, const Te
     });
     PeerFigures p;
     const char* figures = strstr(line.c_str(), "startup-ms");
-    if (!figures || sscanf(figures, "startup-ms %lf median-ms %lf p95-ms %lf peak-kib %ld frames %ld", &p.startup,
-                           &p.median, &p.p95, &p.peakKiB, &p.frames) != 5)
+    if (!figures || sscanf(figures, "startup-ms %lf median-ms %lf p95-ms %lf peak-kib %ld frames %ld triangles %ld",
+                           &p.startup, &p.median, &p.p95, &p.peakKiB, &p.frames, &p.triangles) != 6)
         p.startup = -1;
     return p;
 }
@@ -233,9 +251,10 @@ void MapSizeTables(const fs::path& assets, const SizeTableOptions& o)
             snprintf(row, sizeof row, "| %s | %s | failed | | | |\n", shape.name, FrameMs(t.viewMedian).c_str());
         } else {
             double tMedian = (t.viewMedian + t2.viewMedian) / 2, pMedian = (p.median + p2.median) / 2;
-            snprintf(row, sizeof row, "| %s | %s | %s | %.1f | %s | %s |\n", shape.name, FrameMs(tMedian).c_str(),
-                     FrameMs(pMedian).c_str(), tMedian / pMedian, Ms((t.startup + t2.startup) / 2).c_str(),
-                     Ms((p.startup + p2.startup) / 2).c_str());
+            snprintf(row, sizeof row, "| %s | %s | %s | %.1f | %s | %s | %ld | %ld |\n", shape.name,
+                     FrameMs(tMedian).c_str(), FrameMs(pMedian).c_str(), tMedian / pMedian,
+                     Ms((t.startup + t2.startup) / 2).c_str(), Ms((p.startup + p2.startup) / 2).c_str(), t.triangles,
+                     p.triangles);
         }
         peerRows += row;
     }
@@ -243,7 +262,7 @@ void MapSizeTables(const fs::path& assets, const SizeTableOptions& o)
            frameCounts.c_str());
     if (!o.peer.empty())
         printf("\n| Map | Terravell median | Irrlicht median | Terravell ÷ Irrlicht | Terravell start-up | Irrlicht "
-               "start-up |\n|---|---|---|---|---|---|\n%s\nEach figure the mean of two runs, alternating T, P, T, "
+               "start-up | Terravell triangles | Irrlicht triangles |\n|---|---|---|---|---|---|---|---|\n%s\nEach figure the mean of two runs, alternating T, P, T, "
                "P; the fixed view, Irrlicht's map padded to a square of 2^n+1 vertices.\n",
                peerRows.c_str());
     fs::remove_all(cache);
