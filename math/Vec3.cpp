@@ -32,17 +32,3 @@ void FoldUnit(float& v)
         d -= std::floor(d);       // into [0, 1)
     v = static_cast<float>(d);
 }
-
-float Length(const Vec3& v) { return std::sqrt(Dot(v, v)); }
-
-bool Normalize(Vec3& v)
-{
-    float length = Length(v);
-    if (length == 0.0f)
-        return false;
-    float r = 1.0f / length;
-    v.x = v.x * r;
-    v.y = v.y * r;
-    v.z = v.z * r;
-    return false;
-}

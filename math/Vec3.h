@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 // Three floats: positions, velocities, the light direction, and angles in
@@ -29,7 +30,8 @@ inline Vec3 Cross(const Vec3& a, const Vec3& b)
 {
     return Vec3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
 }
-float Length(const Vec3& v);
+// Inline, with Normalize: the grid computes millions of them at start-up.
+inline float Length(const Vec3& v) { return std::sqrt(Dot(v, v)); }
 
 enum : int16_t {
     VEC3_ADD = 1,
@@ -44,4 +46,14 @@ void FoldUnit(float& v);
 
 // Scales v to unit length by multiplying with the reciprocal length.
 // Always false. A zero vector is left at zero rather than turned into NaNs.
-bool Normalize(Vec3& v);
+inline bool Normalize(Vec3& v)
+{
+    float length = Length(v);
+    if (length == 0.0f)
+        return false;
+    float r = 1.0f / length;
+    v.x = v.x * r;
+    v.y = v.y * r;
+    v.z = v.z * r;
+    return false;
+}

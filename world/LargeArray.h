@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 // An allocator for the grid's per-vertex arrays, hundreds of megabytes on
@@ -27,6 +30,18 @@ struct LargeArrayAllocator {
         return p;
     }
     void deallocate(T* p, size_t n) { std::allocator<T>().deallocate(p, n); }
+    // Elements are left unset, not zeroed: the grid writes each one, and
+    // a zeroing pass over hundreds of megabytes is time for nothing.
+    template <class U>
+    void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>)
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
 };
 template <class T, class U>
 bool operator==(const LargeArrayAllocator<T>&, const LargeArrayAllocator<U>&) { return true; }

@@ -45,7 +45,7 @@ void CMap::LoadGrid(const MapFileData& file)
     tileMap = file.tileMap;
     textures.assign(textureCount, 0);
     vertices.resize(size_t(vertexCount) * 3);
-    normals.assign(size_t(vertexCount) * 3, 0.0f);
+    normals.resize(size_t(vertexCount) * 3);
     float* out = vertices.data();
     for (uint32_t row = 0; row < rows; ++row)
         for (uint32_t col = 0; col < columns; ++col, out += 3) {
@@ -164,8 +164,10 @@ bool CMap::VertexNormal(int32_t v)
 
 void CMap::ComputeNormals()
 {
-    if (columns < 2 || rows < 2)
+    if (columns < 2 || rows < 2) {
+        std::fill(normals.begin(), normals.end(), 0.0f);  // no cell: no normal
         return;
+    }
     // Each cell's unit normal once, where vertex by vertex every cell would
     // be worked out again for each of its four corners; two rows of them
     // at a time, the row above the vertex and the row below.
