@@ -127,14 +127,17 @@ TEST(WorldGl, TerrainListAsOpenGLDrawsIt)
     TerrainView(false);
     EXPECT_EQ(CaptureTerrain(tiny).size(), 2u);
 
-    // Only pictures a tile names are loaded, each once: entry 1 repeats entry 0's, entry 2's file is missing.
-    MapFileData table = TestMap(2, 1, 1, 10, 50);
-    table.textureNumbers = {1, 1, 999};
-    table.header.textureCount = 3;
+    // Only pictures a tile names are loaded, each once: entries 0 and 1 are named by no tile (1's file is
+    // missing), 2 and 4 name the same picture, 3 another.
+    MapFileData table = TestMap(3, 1, 1, 10, 50);
+    table.textureNumbers = {1, 999, 1, 2, 1};
+    table.header.textureCount = 5;
+    table.tileMap = {2, 3, 4};
     dir.Write("Data/map1.raw", EncodeMapFile(table));
     CMap shared;
     ASSERT_FALSE(shared.Load("Data/map1.raw"));
-    EXPECT_TRUE(shared.textures[0] != 0 && shared.textures[1] == shared.textures[0] && shared.textures[2] == 0);
+    const std::vector<uint32_t>& t = shared.textures;
+    EXPECT_TRUE(t[0] == 0 && t[1] == 0 && t[2] != 0 && t[3] != 0 && t[3] != t[2] && t[4] == t[2]);
 }
 
 // Culling must not show: the same frame, byte for byte, as every chunk drawn nearest first, from the start and chase

@@ -34,7 +34,7 @@ TEST(TerrainChunks, EveryCellInExactlyOneChunk)
 TEST(TerrainChunks, MeshesCarryTheirOwnVerticesAndTextures)
 {
     // Tiles grouped into a chunk, and one tile split into parts.
-    for (const MapFileData& file : {TestMap(3, 2, 4, 10, 50, 0, BumpyHeight), TestMap(1, 1, 40, 10, 50, 0, BumpyHeight)}) {
+    for (const MapFileData& file : {TestMap(3, 2, 4, 10, 150, 0, BumpyHeight), TestMap(1, 1, 40, 10, 150, 0, BumpyHeight)}) {
         CMap map;
         LoadTestGrid(map, file);
         const uint32_t n = map.subdivisions;
@@ -42,12 +42,16 @@ TEST(TerrainChunks, MeshesCarryTheirOwnVerticesAndTextures)
         TerrainMesh mesh;
         for (uint32_t chunk = 0; chunk < map.chunks.across.count * map.chunks.down.count; ++chunk) {
             map.ChunkMesh(chunk, mesh);
+            Vec3 lo, hi;  // culling's box must hold every vertex
+            map.chunks.Box(chunk, lo, hi);
             triangles += mesh.indices.size() / 3;
             for (const TerrainMesh::Run& run : mesh.runs)
                 for (uint32_t i = run.first; i < run.first + run.count; ++i) {
                     const TerrainVertex& v = mesh.vertices[mesh.indices[i]];
                     uint32_t col = uint32_t(std::lround((v.position.x + mesh.origin.x) / 10)), row = uint32_t(std::lround(-(v.position.y + mesh.origin.y) / 10));
-                    ASSERT_EQ(v.position.z, BumpyHeight(col, row) * 0.5f) << col << ", " << row;
+                    ASSERT_EQ(v.position.z, BumpyHeight(col, row) * 1.5f) << col << ", " << row;
+                    const Vec3 p = v.position + mesh.origin;
+                    EXPECT_TRUE(p.x >= lo.x && p.x <= hi.x && p.y >= lo.y && p.y <= hi.y && p.z >= lo.z && p.z <= hi.z) << "chunk " << chunk << " box misses " << col << ", " << row;
                     EXPECT_EQ(0, memcmp(&v.normal, &map.normals[3 * (row * map.columns + col)], sizeof(Vec3))) << col << ", " << row;
                     // s counts from the tile's left edge less 2; t is the sub-row at the upper edge, less 2 below.
                     int sx = int(std::lround(v.s * n)) + 2, ty = int(std::lround(v.t * n));
