@@ -3,20 +3,30 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
 {
     bytes.clear();
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) {
+    // Opened without blocking, so a named pipe with no writer is refused
+    // below instead of holding the program forever in open().
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         error = strerror(errno);
         return true;
     }
     struct stat info;
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-        fclose(file);
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
         error = "not a regular file";
+        return true;
+    }
+    FILE* file = fdopen(fd, "rb");
+    if (!file) {
+        error = strerror(errno);
+        close(fd);
         return true;
     }
     // Read to the end rather than trust st_size: some files report 0.

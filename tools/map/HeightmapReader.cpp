@@ -124,9 +124,15 @@ struct PngState {
     png_infop info = nullptr;
     PngSource source{nullptr, 0, 0};
     char message[160] = "";
-    std::vector<uint8_t> pixels;
+    char warning[120] = "";  // libpng's own reason, often given only as a warning before the error
+    std::vector<uint8_t> pixels;  // one row, or every row of an interlaced picture
     std::vector<png_bytep> rows;
+    Heightmap* out = nullptr;
 };
+
+// An interlaced picture is decoded whole before its rows are complete:
+// this bounds what that may take.
+const uint64_t MAX_INTERLACED_BYTES = uint64_t(256) << 20;
 
 void PngRead(png_structp png, png_bytep out, png_size_t count)
 {
@@ -140,16 +146,41 @@ void PngRead(png_structp png, png_bytep out, png_size_t count)
 void PngFail(png_structp png, png_const_charp message)
 {
     PngState* state = static_cast<PngState*>(png_get_error_ptr(png));
-    snprintf(state->message, sizeof state->message, "%s", message);
+    if (state->warning[0])
+        snprintf(state->message, sizeof state->message, "%s (%s)", message, state->warning);
+    else
+        snprintf(state->message, sizeof state->message, "%s", message);
     png_longjmp(png, 1);
 }
 
-void PngWarn(png_structp, png_const_charp) {}
+void PngWarn(png_structp png, png_const_charp message)
+{
+    PngState* state = static_cast<PngState*>(png_get_error_ptr(png));
+    snprintf(state->warning, sizeof state->warning, "%s", message);
+}
 
-// Decodes into state.pixels: one or three channels of 8 or 16 bits.
-// libpng reports errors by a longjmp back into this frame, which therefore
-// holds nothing that needs destroying.
-bool ReadPngPixels(PngState& state, uint32_t& width, uint32_t& height, int& channels, int& depth, bool& colour)
+// Appends one decoded row to the samples: grey as it is, colour by
+// luminance in 16 bits so it keeps its fraction.
+void AppendPngRow(const uint8_t* p, uint32_t width, int channels, int depth, std::vector<uint16_t>& samples)
+{
+    const int bytes = depth / 8;
+    const double unit = depth == 16 ? 1.0 : 257.0;
+    for (uint32_t x = 0; x < width; ++x) {
+        uint32_t c[3] = {0, 0, 0};
+        for (int k = 0; k < channels; ++k, p += bytes)
+            c[k] = bytes == 2 ? uint32_t(p[0]) << 8 | p[1] : p[0];
+        uint16_t v = uint16_t(c[0]);
+        if (channels == 3)
+            v = uint16_t(std::lround(std::fmin(65535.0, Luminance(c[0], c[1], c[2]) * unit)));
+        samples.push_back(v);
+    }
+}
+
+// Decodes into state.out, row by row: nothing the size of the picture is
+// allocated before its rows arrive, so a header that promises more than
+// the file holds costs nothing. libpng reports errors by a longjmp back
+// into this frame, which therefore holds nothing that needs destroying.
+bool ReadPngRows(PngState& state, uint32_t& width, uint32_t& height)
 {
     png_structp png = state.png;
     png_infop info = state.info;
@@ -162,25 +193,42 @@ bool ReadPngPixels(PngState& state, uint32_t& width, uint32_t& height, int& chan
     if (!CheckSize(width, height).empty())
         return true;  // the caller words the message
     int type = png_get_color_type(png, info);
-    colour = (type & PNG_COLOR_MASK_COLOR) != 0;
+    const bool colour = (type & PNG_COLOR_MASK_COLOR) != 0;
     if (type == PNG_COLOR_TYPE_PALETTE)
         png_set_palette_to_rgb(png);
     if (type == PNG_COLOR_TYPE_GRAY && png_get_bit_depth(png, info) < 8)
         png_set_expand_gray_1_2_4_to_8(png);
-    if (type & PNG_COLOR_MASK_ALPHA)
+    // A palette's transparency becomes an alpha channel on expansion.
+    if ((type & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS))
         png_set_strip_alpha(png);
-    png_set_interlace_handling(png);
+    const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    channels = png_get_channels(png, info);
-    depth = png_get_bit_depth(png, info);
+    const int channels = png_get_channels(png, info), depth = png_get_bit_depth(png, info);
     if ((channels != 1 && channels != 3) || (depth != 8 && depth != 16))
         png_error(png, "unexpected pixel layout after conversion");
-    size_t rowBytes = png_get_rowbytes(png, info);
+    const size_t rowBytes = png_get_rowbytes(png, info);
+    Heightmap& out = *state.out;
+    out.width = int(width);
+    out.height = int(height);
+    out.maxValue = colour || depth == 16 ? 65535 : 255;
+    out.format = std::to_string(depth) + "-bit " + (colour ? "colour PNG (luminance)" : "grayscale PNG");
+    if (passes == 1) {
+        state.pixels.resize(rowBytes);
+        for (uint32_t y = 0; y < height; ++y) {
+            png_read_row(png, state.pixels.data(), nullptr);
+            AppendPngRow(state.pixels.data(), width, channels, depth, out.samples);
+        }
+        return false;
+    }
+    if (uint64_t(rowBytes) * height > MAX_INTERLACED_BYTES)
+        png_error(png, "interlaced picture too large to decode; save it without interlacing");
     state.pixels.resize(rowBytes * height);
     state.rows.resize(height);
     for (uint32_t y = 0; y < height; ++y)
         state.rows[y] = state.pixels.data() + size_t(y) * rowBytes;
     png_read_image(png, state.rows.data());
+    for (uint32_t y = 0; y < height; ++y)
+        AppendPngRow(state.rows[y], width, channels, depth, out.samples);
     return false;
 }
 
@@ -188,6 +236,8 @@ bool DecodePng(const uint8_t* data, size_t size, Heightmap& out, std::string& er
 {
     PngState state;
     state.source = PngSource{data, size, 0};
+    state.out = &out;
+    out.samples.clear();
     state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, PngFail, PngWarn);
     if (state.png)
         state.info = png_create_info_struct(state.png);
@@ -197,31 +247,12 @@ bool DecodePng(const uint8_t* data, size_t size, Heightmap& out, std::string& er
         return true;
     }
     uint32_t w = 0, h = 0;
-    int channels = 0, depth = 0;
-    bool colour = false;
-    bool failed = ReadPngPixels(state, w, h, channels, depth, colour);
+    bool failed = ReadPngRows(state, w, h);
     png_destroy_read_struct(&state.png, &state.info, nullptr);
     if (failed) {
         error = state.message[0] ? std::string("PNG: ") + state.message : CheckSize(w, h);
+        out.samples = std::vector<uint16_t>();
         return true;
-    }
-
-    // Colour is brought to 16 bits of grey so the luminance keeps its fraction.
-    std::string format = std::to_string(depth) + "-bit " + (colour ? "colour PNG (luminance)" : "grayscale PNG");
-    Allocate(out, int(w), int(h), colour || depth == 16 ? 65535 : 255, format);
-    const int bytes = depth / 8;
-    const double unit = depth == 16 ? 1.0 : 257.0;
-    for (uint32_t y = 0; y < h; ++y) {
-        const uint8_t* p = state.rows[y];
-        for (uint32_t x = 0; x < w; ++x) {
-            uint32_t c[3] = {0, 0, 0};
-            for (int k = 0; k < channels; ++k, p += bytes)
-                c[k] = bytes == 2 ? uint32_t(p[0]) << 8 | p[1] : p[0];
-            uint16_t v = uint16_t(c[0]);
-            if (channels == 3)
-                v = uint16_t(std::lround(std::fmin(65535.0, Luminance(c[0], c[1], c[2]) * unit)));
-            out.samples[size_t(y) * w + x] = v;
-        }
     }
     return false;
 }

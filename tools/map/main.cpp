@@ -4,10 +4,13 @@
 #include "tools/map/MapCommands.h"
 
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
-int main(int argc, char** argv)
+namespace {
+
+int RunMapTool(int argc, char** argv)
 {
     static const std::vector<option> OPTIONS = LongOptions({});
     std::vector<std::string> args;
@@ -35,4 +38,18 @@ int main(int argc, char** argv)
         return 0;
     }
     return UsageError("terravell-map", "unknown command '" + command + "'");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // A picture or world too big for the memory there is: one line, not
+    // the library's abort.
+    try {
+        return RunMapTool(argc, argv);
+    } catch (const std::bad_alloc&) {
+        fprintf(stderr, "terravell-map: out of memory\n");
+        return 1;
+    }
 }
