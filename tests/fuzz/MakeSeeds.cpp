@@ -1,6 +1,9 @@
 // Writes the small seed corpora of the fuzz targets: valid files of the shapes the game reads.
 #include "tests/support/TestMaps.h"
+#include "tools/common/FileBytes.h"
 #include "tools/common/Image.h"
+
+#include <png.h>
 
 #include <cstdio>
 
@@ -25,6 +28,23 @@ int main(int argc, char** argv)
     n = 0;
     for (const MapFileData& map : {TestMap(1, 1, 1, 4, 50, 9), TestMap(3, 2, 4, 4, 50, 0, BumpyHeight), gap})
         failed |= WriteFileBytes(dir + "/map/seed" + std::to_string(n++) + ".raw", EncodeMapFile(map), error);
+    // Heightmaps as terravell-map reads them: PGM of one and two bytes, grey
+    // PNG of 8 and 16 bits, a colour PNG and a BMP.
+    n = 0;
+    const std::string pgm8 = "P5 3 2 255\n\x01\x02\x03\x04\x05\x06", pgm16 = "P5\n# c\n2 1\n1023\n\x01\x00\x03\xff";
+    for (const std::string& pgm : {pgm8, pgm16})
+        failed |= WriteFileBytes(dir + "/heightmap/seed" + std::to_string(n++) + ".pgm", std::vector<uint8_t>(pgm.begin(), pgm.end()), error);
+    const uint16_t pixels[12] = {0, 900, 4000, 65535, 20, 7, 300, 1, 2, 3, 4, 5};
+    for (uint32_t format : {uint32_t(PNG_FORMAT_GRAY), uint32_t(PNG_FORMAT_LINEAR_Y), uint32_t(PNG_FORMAT_RGB)}) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        image.width = 2, image.height = 2, image.format = format;
+        std::string path = dir + "/heightmap/seed" + std::to_string(n++) + ".png";
+        failed |= !png_image_write_to_file(&image, path.c_str(), 0, pixels, 0, nullptr);
+    }
+    Image picture(3, 2);
+    picture.Set(1, 1, 200, 100, 50);
+    failed |= WriteBmp(dir + "/heightmap/seed" + std::to_string(n++) + ".bmp", picture, error);
     if (failed)
         fprintf(stderr, "make_fuzz_seeds: %s\n", error.c_str());
     return failed ? 1 : 0;

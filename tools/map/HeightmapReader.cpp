@@ -220,7 +220,12 @@ bool ReadPngRows(PngState& state, uint32_t& width, uint32_t& height)
         }
         return false;
     }
-    if (uint64_t(rowBytes) * height > MAX_INTERLACED_BYTES)
+    // Deflate packs at most about 1,032 bytes into one: a header that
+    // promises more than the file can hold is refused before allocating.
+    const uint64_t wholeBytes = uint64_t(rowBytes) * height;
+    if (wholeBytes > 1100 * uint64_t(state.source.size))
+        png_error(png, "the header promises more pixels than the file can hold");
+    if (wholeBytes > MAX_INTERLACED_BYTES)
         png_error(png, "interlaced picture too large to decode; save it without interlacing");
     state.pixels.resize(rowBytes * height);
     state.rows.resize(height);
