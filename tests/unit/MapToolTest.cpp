@@ -191,6 +191,9 @@ TEST(MapTool, HeightmapsAreReadAsStoredAndHostileOnesRefused)
     std::vector<uint8_t> pgm = Pgm(4, 4, 255, std::vector<uint32_t>(16, 9)), png = Png(16, 16, true, std::vector<uint16_t>(256, 300));
     std::vector<uint8_t> bmp = EncodeBmp(SolidImage(2, 2, 1, 2, 3)), wide = PngChunks(65536, 1, 8, 0, {{"IDAT", packed}});
     bmp[28] = 8;
+    std::vector<uint8_t> voids(2 * 1201 * 1201, 0);
+    for (size_t i = 0; i < voids.size(); i += 2)
+        voids[i] = 0x80;  // -32768, big-endian
     const std::pair<std::vector<uint8_t>, const char*> refused[] = {
         {std::vector<uint8_t>(pgm.begin(), pgm.end() - 1), "PGM pixel data is truncated (15 of 16 bytes)"},
         {bytes("P5 4 4"), "PGM header is malformed or cut short"},
@@ -198,8 +201,9 @@ TEST(MapTool, HeightmapsAreReadAsStoredAndHostileOnesRefused)
         {bytes("P5 0 4 255\n"), "image has no pixels (0x4)"},
         {bytes("P5 99999999 99999999 255\n"), "image of 99999999x99999999 is too large"},
         {bytes("P2 2 1 255\n0 1\n"), "only binary grayscale PGM (P5) is read; this is a P2 file"},
-        {bytes("GIF89a"), "not a PNG, binary PGM or BMP file"},
-        {{}, "not a PNG, binary PGM or BMP file"},
+        {bytes("GIF89a"), "not a PNG, binary PGM, BMP or SRTM .hgt file"},
+        {{}, "not a PNG, binary PGM, BMP or SRTM .hgt file"},
+        {voids, "SRTM tile holds only voids"},
         {wide, "image of 65536x1 is too large (sides up to 16385, 2^27 pixels in all)"},
         {bmp, "expected a 24-bit uncompressed BMP, found 8 bits per pixel"},
         {PngChunks(0, 5, 8, 0, {}), "PNG: Invalid IHDR data (Image width is zero in IHDR)"},  // libpng's own reason kept
@@ -208,6 +212,35 @@ TEST(MapTool, HeightmapsAreReadAsStoredAndHostileOnesRefused)
         EXPECT_EQ(Decode(file, m).rfind(want, 0), 0u) << want;
     for (size_t keep : {size_t(8), size_t(20), size_t(40), png.size() / 2, png.size() - 13})
         EXPECT_EQ(Decode(std::vector<uint8_t>(png.begin(), png.begin() + long(keep)), m).rfind("PNG: ", 0), 0u) << keep;
+}
+
+// An SRTM tile: big-endian metres, the northern row first, voids filled from their neighbours, the corner from its name.
+TEST(MapTool, SrtmTilesAreReadNorthFirstWithVoidsFilled)
+{
+    CTempDir dir;
+    const int side = 1201;
+    auto metres = [](int x, int y) { return x + 2 * y - 300; };  // below the sea in the north-west
+    std::vector<uint8_t> tile(2 * side * side);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            bool hole = (x == 5 && y == 5) || (x == 0 && y == 0) || (x >= 100 && x < 110 && y >= 50 && y < 53);
+            uint16_t v = uint16_t(hole ? -32768 : metres(x, y));
+            tile[2 * size_t(y * side + x)] = uint8_t(v >> 8), tile[2 * size_t(y * side + x) + 1] = uint8_t(v);
+        }
+    dir.Write("N36W085.hgt", tile);
+    Heightmap m;
+    std::string error;
+    ASSERT_FALSE(ReadHeightmap("N36W085.hgt", m, error)) << error;
+    EXPECT_EQ(m.format, "SRTM tile, 3 arc-seconds, heights -299 .. 3300 m, 32 voids filled, south-west corner 36, -85");
+    const int low = -299;  // (1, 0); the void at (0, 0) takes the mean of -299 and -298, rounded away from 0
+    EXPECT_TRUE(m.width == side && m.height == side && m.maxValue == uint32_t(3300 - low));
+    auto at = [&](int x, int y) { return int(m.samples[size_t(y) * side + x]) + low; };
+    EXPECT_EQ(at(0, 0), -299);
+    EXPECT_EQ(at(5, 5), metres(5, 5));                            // a lone void: the mean of a plane is the plane
+    EXPECT_EQ(at(1200, 0), metres(1200, 0));                      // the first row is the north edge
+    EXPECT_EQ(at(0, 1200), metres(0, 1200));
+    for (int x = 100; x < 110; ++x)
+        EXPECT_NEAR(at(x, 51), metres(x, 51), 1) << x;            // a wider hole closes from its rim
 }
 
 // Corner pixels land on corner vertices; in between, bilinear weights.

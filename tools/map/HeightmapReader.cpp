@@ -2,6 +2,7 @@
 
 #include "gfx/Bitmap.h"
 #include "tools/common/FileBytes.h"
+#include "tools/map/SrtmTile.h"
 
 #include <png.h>
 
@@ -303,10 +304,14 @@ bool DecodeHeightmap(const uint8_t* data, size_t size, Heightmap& out, std::stri
         return DecodePgm(data, size, out, error);
     if (size >= 2 && data[0] == 'B' && data[1] == 'M')
         return DecodeBmp(data, size, out, error);
+    // An SRTM tile has no header, only its size: after the signatures, as
+    // no real first height reads as one of them (they mean 16 km and more).
+    if (IsSrtmSize(size))
+        return DecodeSrtm(data, size, out, error);
     if (size >= 2 && data[0] == 'P' && data[1] >= '1' && data[1] <= '7')
         error = "only binary grayscale PGM (P5) is read; this is a P" + std::string(1, char(data[1])) + " file";
     else
-        error = "not a PNG, binary PGM or BMP file";
+        error = "not a PNG, binary PGM, BMP or SRTM .hgt file";
     return true;
 }
 
@@ -320,7 +325,10 @@ bool ReadHeightmap(const std::string& path, Heightmap& out, std::string& error)
         return true;
     }
     std::vector<uint8_t> bytes;
-    if (ReadFileBytes(path, bytes, error))
+    if (ReadFileBytes(path, bytes, error) || DecodeHeightmap(bytes.data(), bytes.size(), out, error))
         return true;
-    return DecodeHeightmap(bytes.data(), bytes.size(), out, error);
+    int latitude, longitude;
+    if (IsSrtmSize(bytes.size()) && SrtmCorner(path, latitude, longitude))
+        out.format += ", south-west corner " + std::to_string(latitude) + ", " + std::to_string(longitude);
+    return false;
 }

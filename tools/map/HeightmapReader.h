@@ -23,8 +23,10 @@ constexpr int HEIGHTMAP_MAX_SIDE = 16385;
 constexpr uint64_t HEIGHTMAP_MAX_PIXELS = uint64_t(1) << 27;
 
 // Reads a PNG (grayscale of any depth; colour by luminance), a binary PGM
-// (P5, 8 or 16 bit) or a 24-bit BMP (by luminance), told apart by their
-// first bytes. Samples are taken as stored: no gamma is applied, since
-// they are heights, not light. True on failure, with `error` saying why.
+// (P5, 8 or 16 bit), a 24-bit BMP (by luminance), told apart by their
+// first bytes, or an SRTM .hgt tile, known by its size (its heights from
+// the lowest as 0 to the highest as white). Samples are taken as stored:
+// no gamma is applied, since they are heights, not light. True on
+// failure, with `error` saying why.
 bool ReadHeightmap(const std::string& path, Heightmap& out, std::string& error);
 bool DecodeHeightmap(const uint8_t* data, size_t size, Heightmap& out, std::string& error);
