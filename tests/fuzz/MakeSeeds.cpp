@@ -45,6 +45,14 @@ int main(int argc, char** argv)
     Image picture(3, 2);
     picture.Set(1, 1, 200, 100, 50);
     failed |= WriteBmp(dir + "/heightmap/seed" + std::to_string(n++) + ".bmp", picture, error);
+    // Command lines: a command byte (0 generate, 1 import), then arguments
+    // separated by NUL bytes.
+    n = 0;
+    using namespace std::string_literals;  // the arguments' NUL bytes stay
+    for (const std::string& line : {"\0-o\0w\0--tiles\0" "24x16\0--seed\0" "5"s,
+                                    "\x01heights.png\0-o\0w\0--stretch\0--sun-azimuth=45"s,
+                                    "\0--with-assets=/d\0--force\0-o\0w\0--roughness\0" "0.3"s})
+        failed |= WriteFileBytes(dir + "/options/seed" + std::to_string(n++), std::vector<uint8_t>(line.begin(), line.end()), error);
     if (failed)
         fprintf(stderr, "make_fuzz_seeds: %s\n", error.c_str());
     return failed ? 1 : 0;
