@@ -59,20 +59,12 @@ void CMap::LoadGrid(const MapFileData& file)
 
 bool CMap::LoadTextures(const std::vector<uint32_t>& textureNumbers)
 {
-    // Only entries a tile names are loaded, and each picture once: a table
-    // may repeat a number, or hold more entries than a tile byte can name.
-    std::vector<bool> named(textureCount, false);
-    for (uint8_t entry : tileMap)
-        if (entry < textureCount)
-            named[entry] = true;
+    const std::vector<int32_t> sources = TextureSources(tileMap, textureNumbers);
     for (uint32_t i = 0; i < textureCount; ++i) {
-        if (!named[i])
+        if (sources[i] < 0)
             continue;
-        uint32_t j = 0;
-        while (j < i && !(named[j] && textureNumbers[j] == textureNumbers[i]))
-            ++j;
-        if (j < i) {
-            textures[i] = textures[j];
+        if (sources[i] != int32_t(i)) {
+            textures[i] = textures[size_t(sources[i])];
             continue;
         }
         glGenTextures(1, &textures[i]);
@@ -219,7 +211,8 @@ void CMap::ChunkMesh(uint32_t chunk, TerrainMesh& mesh) const
 
     // The chunk's tiles in map order, then stably by texture: one draw per
     // texture, and the order kept where it may matter.
-    std::vector<uint32_t> tiles;
+    std::vector<uint32_t>& tiles = mesh.tiles;
+    tiles.clear();
     for (uint32_t ty = row0 / n; ty * n < row1; ++ty)
         for (uint32_t tx = col0 / n; tx * n < col1; ++tx)
             tiles.push_back(ty * width + tx);
@@ -275,12 +268,17 @@ bool CMap::SetupLight()
 
 bool CMap::Render()
 {
-    CFrustum frustum;
-    visibleChunks.clear();
-    if (!ViewFrustum(frustum))
-        chunks.Visible(frustum, visibleChunks);
+    VisibleChunks(visibleChunks);
     DrawChunks(visibleChunks);
     return false;
+}
+
+void CMap::VisibleChunks(std::vector<uint32_t>& out) const
+{
+    CFrustum frustum;
+    out.clear();
+    if (!ViewFrustum(frustum))
+        chunks.Visible(frustum, out);
 }
 
 bool CMap::ViewFrustum(CFrustum& frustum) const

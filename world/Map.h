@@ -32,6 +32,7 @@ struct TerrainMesh {
     std::vector<TerrainVertex> vertices;
     std::vector<uint32_t> indices;
     std::vector<Run> runs;
+    std::vector<uint32_t> tiles;  // the chunk's tiles in drawing order; kept to spare an allocation per chunk
 };
 
 // The world: terrain grid and height query, terrain textures and mesh, the
@@ -98,6 +99,8 @@ public:
     // The frustum of the current projection and modelview matrices; true
     // when they show nothing.
     bool ViewFrustum(CFrustum& frustum) const;
+    // The chunks that frustum sees, nearest first: what Render draws.
+    void VisibleChunks(std::vector<uint32_t>& out) const;
     // Draws the given chunks in that order, in the state Render leaves.
     void DrawChunks(const std::vector<uint32_t>& list);
 

@@ -211,6 +211,19 @@ Vec3 LightDirFromWord(uint32_t lightWord)
                 float(lightWord & 0x000000FFu) * k);
 }
 
+std::vector<int32_t> TextureSources(const std::vector<uint8_t>& tileMap, const std::vector<uint32_t>& textureNumbers)
+{
+    std::vector<int32_t> sources(textureNumbers.size(), -1);
+    for (uint8_t entry : tileMap)
+        if (entry < sources.size())
+            sources[entry] = entry;
+    for (size_t i = 0; i < sources.size(); ++i)
+        for (size_t j = 0; j < i && sources[i] == int32_t(i); ++j)
+            if (sources[j] == int32_t(j) && textureNumbers[j] == textureNumbers[i])
+                sources[i] = int32_t(j);
+    return sources;
+}
+
 std::string MapTexturePath(uint32_t number)
 {
     // A signed decimal of at least four digits: 7 is Tex0007, 12345 Tex12345.

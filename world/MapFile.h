@@ -57,6 +57,12 @@ std::vector<uint8_t> EncodeMapFile(const MapFileData& map);
 // byte is masked in place, not shifted down, then scaled by 1/255.
 Vec3 LightDirFromWord(uint32_t lightWord);
 
+// Which entry's picture each texture-table entry shows, as the game loads
+// them: -1 for an entry no tile names (it is never loaded; a tile byte can
+// name only the first 256), and for a number repeated among the named
+// entries, the first of them (the picture is loaded once).
+std::vector<int32_t> TextureSources(const std::vector<uint8_t>& tileMap, const std::vector<uint32_t>& textureNumbers);
+
 // The path of terrain texture `number` ("Data\Tex%04d.bmp", the platform's
 // separator): at least four digits, more when the number has them.
 std::string MapTexturePath(uint32_t number);

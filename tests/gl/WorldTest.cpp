@@ -177,7 +177,7 @@ TEST(WorldGl, CulledTerrainIsEveryChunkDrawn)
             CFrustum frustum;
             ASSERT_FALSE(map.ViewFrustum(frustum));
             std::vector<uint32_t> seen, all(map.chunks.zRange.size() / 2);
-            map.chunks.Visible(frustum, seen);
+            map.VisibleChunks(seen);
             fewest = std::min(fewest, seen.size());
             std::iota(all.begin(), all.end(), 0u);
             map.chunks.NearestFirst(frustum.apex, all);

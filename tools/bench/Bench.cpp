@@ -116,15 +116,6 @@ void LoadRow(int side, const fs::path& assets)
            figures[0] * 1e6 / vertices, figures[1] / 1024.0);
 }
 
-// A whole number of at least 1 from an option's value; false when it is not one.
-bool PositiveNumber(const char* text, long& out)
-{
-    char* end = nullptr;
-    errno = 0;
-    out = strtol(text, &end, 10);
-    return errno == 0 && end != text && *end == '\0' && out >= 1;
-}
-
 } // namespace
 
 int main(int argc, char** argv)

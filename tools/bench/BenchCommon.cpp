@@ -1,7 +1,9 @@
 #include "tools/bench/BenchCommon.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,4 +48,12 @@ std::string InChild(const std::function<void(int resultFd)>& work)
     if (child > 0)
         waitpid(child, nullptr, 0);
     return result;
+}
+
+bool PositiveNumber(const char* text, long& out)
+{
+    char* end = nullptr;
+    errno = 0;
+    out = strtol(text, &end, 10);
+    return errno == 0 && end != text && *end == '\0' && out >= 1;
 }

@@ -17,6 +17,9 @@ double Percentile(std::vector<double> samples, double p);
 // `frames`, or, past `budgetMs`, as soon as there are enough for a p95.
 bool KeepTiming(long done, long frames, double elapsedMs, double budgetMs);
 
+// A whole number of at least 1, all of `text`; false otherwise.
+bool PositiveNumber(const char* text, long& out);
+
 // Runs `work` in a forked child and returns what it wrote to the descriptor
 // it is given (empty when nothing). A process of its own gives each measure
 // its own peak memory, window and GL context.

@@ -92,10 +92,10 @@ int main(int argc, char** argv)
                 return UsageError(PROGRAM, line.Name() + " wants X,Y,Z (got '" + line.Value() + "')");
             (id == 'e' ? haveEye : haveAt) = true;
         } else if (id == 'f' || id == 'b') {
-            double value = atof(line.Value());
-            if (value < 1)
-                return UsageError(PROGRAM, line.Name() + " wants a number of at least 1");
-            (id == 'f' ? frames = long(value) : budgetMs = value);
+            long value = 0;
+            if (!PositiveNumber(line.Value(), value))
+                return UsageError(PROGRAM, line.Name() + " wants a whole number of at least 1");
+            (id == 'f' ? frames = value : budgetMs = double(value));
         } else {
             return CommonOption(id, PROGRAM, USAGE, error);
         }

@@ -77,10 +77,8 @@ void PlaceAtMiddle(CMap& map)
 long ViewTriangles(CGame& game)
 {
     game.map.player.ApplyCamera();
-    CFrustum frustum;
     std::vector<uint32_t> chunks;
-    if (!game.map.ViewFrustum(frustum))
-        game.map.chunks.Visible(frustum, chunks);
+    game.map.VisibleChunks(chunks);
     long triangles = 0;
     TerrainMesh mesh;
     for (uint32_t chunk : chunks) {
@@ -154,7 +152,7 @@ PeerFigures MeasurePeer(const std::string& peer, const fs::path& world, const Te
         snprintf(eye, sizeof eye, "%.9g,%.9g,%.9g", double(view.eye.x), double(view.eye.y), double(view.eye.z));
         snprintf(at, sizeof at, "%.9g,%.9g,%.9g", double(view.at.x), double(view.at.y), double(view.at.z));
         snprintf(frames, sizeof frames, "%ld", o.frames);
-        snprintf(budget, sizeof budget, "%g", o.budgetMs);
+        snprintf(budget, sizeof budget, "%.0f", o.budgetMs);
         execl(peer.c_str(), peer.c_str(), "--eye", eye, "--at", at, "--frames", frames, "--budget-ms", budget,
               static_cast<char*>(nullptr));
         fprintf(stderr, "terravell-bench: cannot run %s: %s\n", peer.c_str(), strerror(errno));

@@ -31,12 +31,18 @@ std::string CheckSize(uint64_t w, uint64_t h)
     return std::string();
 }
 
-void Allocate(Heightmap& out, int w, int h, uint32_t maxValue, const std::string& format)
+// Size, white and format; the samples are the caller's to fill.
+void Describe(Heightmap& out, int w, int h, uint32_t maxValue, const std::string& format)
 {
     out.width = w;
     out.height = h;
     out.maxValue = maxValue;
     out.format = format;
+}
+
+void Allocate(Heightmap& out, int w, int h, uint32_t maxValue, const std::string& format)
+{
+    Describe(out, w, h, maxValue, format);
     out.samples.assign(size_t(w) * size_t(h), 0);
 }
 
@@ -209,10 +215,8 @@ bool ReadPngRows(PngState& state, uint32_t& width, uint32_t& height)
         png_error(png, "unexpected pixel layout after conversion");
     const size_t rowBytes = png_get_rowbytes(png, info);
     Heightmap& out = *state.out;
-    out.width = int(width);
-    out.height = int(height);
-    out.maxValue = colour || depth == 16 ? 65535 : 255;
-    out.format = std::to_string(depth) + "-bit " + (colour ? "colour PNG (luminance)" : "grayscale PNG");
+    Describe(out, int(width), int(height), colour || depth == 16 ? 65535 : 255,
+             std::to_string(depth) + "-bit " + (colour ? "colour PNG (luminance)" : "grayscale PNG"));
     if (passes == 1) {
         state.pixels.resize(rowBytes);
         for (uint32_t y = 0; y < height; ++y) {

@@ -75,25 +75,22 @@ void DescribeTextures(std::string& text, const MapFileData& file, const fs::path
     size_t tiles[256] = {};
     for (uint8_t entry : file.tileMap)
         ++tiles[entry];
+    const std::vector<int32_t> sources = TextureSources(file.tileMap, file.textureNumbers);
     Line(text, "textures (image files looked for beside the map)");
     std::string unnamed;
     size_t unnamedCount = 0;
     for (size_t i = 0; i < file.textureNumbers.size(); ++i) {
-        uint32_t number = file.textureNumbers[i];
-        size_t count = i < 256 ? tiles[i] : 0;
-        if (count == 0) {
+        if (sources[i] < 0) {
             if (++unnamedCount <= 12)
                 unnamed += (unnamedCount > 1 ? ", " : "") + std::to_string(i);
             continue;
         }
+        uint32_t number = file.textureNumbers[i];
         std::string path = MapTexturePath(number);
-        // The game loads a picture once, however many entries name it.
-        auto first = std::find(file.textureNumbers.begin(), file.textureNumbers.end(), number);
-        std::string state = first - file.textureNumbers.begin() < ptrdiff_t(i)
-                                ? "the picture of entry " + std::to_string(first - file.textureNumbers.begin())
-                                : TextureState(mapDir / fs::path(path).filename());
-        Line(text, "  %-3zu number %-6u %-18s %5zu %-6s %s", i, number, path.c_str(), count, Unit(count, "tile", "tiles"),
-             state.c_str());
+        std::string state = sources[i] != int32_t(i) ? "the picture of entry " + std::to_string(sources[i])
+                                                     : TextureState(mapDir / fs::path(path).filename());
+        Line(text, "  %-3zu number %-6u %-18s %5zu %-6s %s", i, number, path.c_str(), tiles[i],
+             Unit(tiles[i], "tile", "tiles"), state.c_str());
     }
     if (unnamedCount > 0)
         Line(text, "  %zu %s no tile names, not loaded by the game: %s%s", unnamedCount,
