@@ -246,7 +246,8 @@ TEST(MapTool, SrtmTilesAreReadNorthFirstWithVoidsFilled)
 // Corner pixels land on corner vertices; in between, bilinear weights.
 TEST(MapTool, ResamplesBilinearlyAndQuantisesToTheWholeRange)
 {
-    Heightmap picture{3, 2, 255, {0, 100, 50, 200, 0, 255}, ""};
+    Heightmap picture;
+    picture.width = 3, picture.height = 2, picture.samples = {0, 100, 50, 200, 0, 255};
     std::vector<float> v = ResampleBilinear(picture, 5, 3);
     const float want[15] = {0, 50, 100, 75, 50, 100, 75, 50, 101.25, 152.5, 200, 100, 0, 127.5, 255};
     for (int i = 0; i < 15; ++i)

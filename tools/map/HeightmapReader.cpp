@@ -2,6 +2,7 @@
 
 #include "gfx/Bitmap.h"
 #include "tools/common/FileBytes.h"
+#include "tools/map/EarthScale.h"
 #include "tools/map/SrtmTile.h"
 
 #include <png.h>
@@ -332,7 +333,10 @@ bool ReadHeightmap(const std::string& path, Heightmap& out, std::string& error)
     if (ReadFileBytes(path, bytes, error) || DecodeHeightmap(bytes.data(), bytes.size(), out, error))
         return true;
     int latitude, longitude;
-    if (IsSrtmSize(bytes.size()) && SrtmCorner(path, latitude, longitude))
+    if (IsSrtmSize(bytes.size()) && SrtmCorner(path, latitude, longitude)) {
         out.format += ", south-west corner " + std::to_string(latitude) + ", " + std::to_string(longitude);
+        const double step = SrtmArcSeconds(out.width) / 3600.0;
+        SpacingFromDegrees(out, step, step, latitude + 0.5, step < 0.0005 ? "1 arc-second" : "3 arc-seconds");
+    }
     return false;
 }

@@ -13,6 +13,15 @@ struct Heightmap {
     std::vector<uint16_t> samples;
     std::string format;       // what was read, e.g. "16-bit grayscale PNG"
 
+    // The real size of the land, when the file gives it (an elevation
+    // model) or the user does (--pixel-size on a picture).
+    bool elevation = false;       // samples measure height: metresLow + sample * metresPerValue
+    double metresLow = 0.0;
+    double metresPerValue = 1.0;
+    double spacingX = 0.0;        // metres between neighbouring samples across and down; 0: unknown
+    double spacingY = 0.0;
+    std::string spacingSource;    // how the spacing was found, for the report
+
     // The sample at (x, y) as a fraction of white.
     double At(int x, int y) const { return double(samples[size_t(y) * width + x]) / double(maxValue); }
 };

@@ -1,5 +1,7 @@
 #include "tools/map/SrtmTile.h"
 
+#include "tools/map/EarthScale.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -65,6 +67,8 @@ long FillVoids(std::vector<int>& h, int side)
 
 } // namespace
 
+int SrtmArcSeconds(int side) { return side == SRTM_SIDES[0] ? 3 : 1; }
+
 bool IsSrtmSize(size_t size)
 {
     for (int side : SRTM_SIDES)
@@ -91,6 +95,12 @@ bool DecodeSrtm(const uint8_t* data, size_t size, Heightmap& out, std::string& e
     out.samples.resize(h.size());
     for (size_t i = 0; i < h.size(); ++i)
         out.samples[i] = uint16_t(h[i] - low);
+    out.elevation = true;
+    out.metresLow = low;
+    out.metresPerValue = 1.0;
+    // The latitude comes from the file's name, when it has one.
+    SpacingFromDegrees(out, SrtmArcSeconds(side) / 3600.0, SrtmArcSeconds(side) / 3600.0, 0.0,
+                       side == SRTM_SIDES[0] ? "3 arc-seconds, latitude unknown," : "1 arc-second, latitude unknown,");
     char format[160];
     snprintf(format, sizeof format, "SRTM tile, %s arc-second%s, heights %d .. %d m, %ld void%s filled",
              side == SRTM_SIDES[0] ? "3" : "1", side == SRTM_SIDES[0] ? "s" : "", low, high, filled,

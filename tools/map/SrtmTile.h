@@ -12,6 +12,7 @@
 // exactly one of those sizes is taken for one.
 constexpr int SRTM_VOID = -32768;
 bool IsSrtmSize(size_t size);
+int SrtmArcSeconds(int side);
 
 // The heights, voids filled from their neighbours, as samples from the
 // lowest (0) to the highest (maxValue). True on failure, with `error`.
