@@ -241,6 +241,15 @@ TEST(MapTool, SrtmTilesAreReadNorthFirstWithVoidsFilled)
     EXPECT_EQ(at(0, 1200), metres(0, 1200));
     for (int x = 100; x < 110; ++x)
         EXPECT_NEAR(at(x, 51), metres(x, 51), 1) << x;            // a wider hole closes from its rim
+
+    // 3 arc-seconds at 36.5 degrees north: 89,592 and 110,968 m a degree. The relief of 3,599 m makes steps of
+    // 14.17 m, 0.1898 of the 74.66 m cells: 152 hundredths at cell size 8.
+    ToolRun run = Map({"import", "N36W085.hgt", "-o", "srtm"});
+    EXPECT_TRUE(Has(run.out, "spacing: 74.66 m across, 92.47 m down (3 arc-seconds at latitude 36.50)")) << run.out;
+    MapFileData imported = ReadBack("srtm/map1.raw");
+    EXPECT_EQ(imported.Columns(), 1201u);
+    EXPECT_EQ(imported.header.cellSize, 8u);
+    EXPECT_EQ(imported.header.heightScale, 152u);
 }
 
 // Corner pixels land on corner vertices; in between, bilinear weights.
@@ -292,17 +301,19 @@ TEST(MapTool, GenerateAndImportWriteWhatTheGameReadsAndReplaceNothingUnasked)
     for (uint32_t r = 0; r < 5; ++r)  // grid row r samples picture row 2r
         EXPECT_EQ(pgm.heights[r * 5 + 3], 255 - 62 * r) << r;
 
-    // Without --tiles, 16 tiles along the longer side and the other in
-    // proportion (22/36 of 16 is 9.8: 10); --stretch spreads the range.
+    // Without --tiles, one vertex per pixel, tiles of 7 cells leaving one
+    // column and one row to crop; --stretch spreads the range.
     for (size_t i = 0; i < odd.size(); ++i)
         odd[i] = uint32_t(1000 + i % 37 * 1000);
     dir.Write("odd.pgm", Pgm(37, 23, 65535, odd));
-    ASSERT_EQ(Map({"import", "odd.pgm", "-o", "odd", "--stretch"}).status, 0);
+    run = Map({"import", "odd.pgm", "-o", "odd", "--stretch"});
+    EXPECT_TRUE(Has(run.out, "grid: 36 x 22 vertices in 5 x 3 tiles of 7 x 7 cells, one per source sample; the last 1 "
+                             "column cropped; the last 1 row cropped\nheights: lowest 0, highest 255; cell size 29"))
+        << run.out;
     MapFileData stretched = ReadBack("odd/map1.raw");
-    EXPECT_EQ(stretched.header.width, 16u);
-    EXPECT_EQ(stretched.header.height, 10u);
-    EXPECT_EQ(stretched.heights.front(), 0);
-    EXPECT_EQ(stretched.heights[128], 255);
+    ASSERT_EQ(stretched.Columns(), 36u);
+    for (uint32_t c = 0; c < 36; ++c)
+        EXPECT_EQ(stretched.heights[36 * 21 + c], std::lround(c * 255 / 35.0)) << c;
 }
 
 // info's verdict is the game's: it exits 1 exactly where the game's reader

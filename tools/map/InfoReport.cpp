@@ -65,6 +65,12 @@ void DescribeHeader(std::string& text, const MapHeader& h)
     Line(text, "  cellSize       %u %s", unsigned(h.cellSize), Unit(h.cellSize, "world unit", "world units"));
     Line(text, "  heightScale    %u (%.2f world units per height step)", unsigned(h.heightScale),
          double(float(h.heightScale) * 0.01f));
+    if (h.cellSize > 0) {
+        // How steep the map draws: what import keeps at the land's true ratio.
+        const double ratio = double(float(h.heightScale) * 0.01f) / h.cellSize;
+        Line(text, "  step ratio     %.4f (a height step over a cell; one step per cell rises %.2f degrees)", ratio,
+             std::atan(ratio) * 180.0 / M_PI);
+    }
     Line(text, "  spareWord      0x%08X", h.spareWord);
     Line(text, "  lightWord      0x%08X", h.lightWord);
 }

@@ -6,8 +6,8 @@
 #include "tools/common/AssetNames.h"
 #include "tools/common/CommandLine.h"
 #include "tools/map/HeightmapReader.h"
+#include "tools/map/ImportPlan.h"
 #include "tools/map/InfoReport.h"
-#include "tools/map/Resampler.h"
 #include "tools/map/SunDirection.h"
 #include "tools/map/WorldOptions.h"
 #include "tools/map/WorldWriter.h"
@@ -27,7 +27,7 @@ const char* TOOL_USAGE =
     "\n"
     "  terravell-map info FILE                  describe a map file and list its faults\n"
     "  terravell-map generate [options] -o DIR  write a generated world into DIR\n"
-    "  terravell-map import HEIGHTMAP -o DIR    turn a PNG, PGM or BMP into a world\n"
+    "  terravell-map import HEIGHTMAP -o DIR    turn an elevation model or picture into a world\n"
     "  terravell-map --version                  the tool's version\n"
     "\n"
     "terravell-map COMMAND --help shows a command's options.\n";
@@ -77,10 +77,10 @@ void ReportSun(const WorldOptions& options)
 void ReportWorld(const MapFileData& map)
 {
     auto [lo, hi] = std::minmax_element(map.heights.begin(), map.heights.end());
-    printf("world: %u x %u tiles of %u x %u cells, %u x %u vertices, %u x %u world units, heights %u .. %u\n",
+    printf("world: %u x %u tiles of %u x %u cells, %u x %u vertices, %llu x %llu world units, heights %u .. %u\n",
            map.header.width, map.header.height, unsigned(map.header.subdivisions), unsigned(map.header.subdivisions),
-           map.Columns(), map.Rows(), (map.Columns() - 1) * map.header.cellSize,
-           (map.Rows() - 1) * map.header.cellSize, unsigned(*lo), unsigned(*hi));
+           map.Columns(), map.Rows(), (unsigned long long)(map.Columns() - 1) * map.header.cellSize,
+           (unsigned long long)(map.Rows() - 1) * map.header.cellSize, unsigned(*lo), unsigned(*hi));
 }
 
 // Parses a world command's options; -1 to go on, otherwise the exit status.
@@ -101,18 +101,6 @@ int ParseOrExit(Command command, const char* name, const std::vector<std::string
     if (!options.force && fs::exists(mapPath, failure))
         return Failure(mapPath + " already exists (use --force to replace it)");
     return -1;
-}
-
-// The tiles along each side when only the picture is given: as many as the
-// default world has along the longer side, the other in proportion.
-void TilesForPicture(const Heightmap& picture, TerrainParams& params)
-{
-    const double longSide = double(DEFAULT_MAP_TILES_ACROSS);
-    double w = std::max(1, picture.width - 1), h = std::max(1, picture.height - 1);
-    double across = w >= h ? longSide : std::max(1.0, std::round(longSide * w / h));
-    double down = h >= w ? longSide : std::max(1.0, std::round(longSide * h / w));
-    params.tilesAcross = uint32_t(across);
-    params.tilesDown = uint32_t(down);
 }
 
 } // namespace
@@ -167,13 +155,26 @@ int RunImport(const std::vector<std::string>& args)
         return Failure("cannot read " + options.input + ": " + error);
     printf("read %s: %dx%d, %s\n", options.input.c_str(), picture.width, picture.height, picture.format.c_str());
 
+    if (options.pixelSize > 0.0) {
+        // A picture's samples are then metres too.
+        picture.spacingX = picture.spacingY = options.pixelSize;
+        picture.spacingSource = "--pixel-size";
+        picture.elevation = true;
+    }
+    ImportPlan plan;
+    if (PlanGrid(picture, options, plan, error))
+        return Failure("cannot import " + options.input + ": " + error);
     TerrainParams& p = options.params;
-    if (!options.tilesGiven)
-        TilesForPicture(picture, p);
+    p.tilesAcross = plan.tilesAcross;
+    p.tilesDown = plan.tilesDown;
+    p.subdivisions = plan.subdivisions;
+    std::vector<uint8_t> heights = PlanHeights(picture, options, plan);
+    p.cellSize = plan.cellSize;
+    p.heightScale = plan.heightScale;
+    fputs(DescribePlan(picture, options, plan).c_str(), stdout);
     MapFileData map = MapForParams(p);
-    map.heights = QuantiseHeights(ResampleBilinear(picture, map.Columns(), map.Rows()), options.stretch);
+    map.heights = std::move(heights);
     AssignTileTextures(map);
-    printf("heights: %s\n", options.stretch ? "lowest pixel 0, highest 255" : "black 0, white 255");
     ReportSun(options);
     if (WriteWorld(options.outDir, map, options.withAssets, options.assetDir, error))
         return Failure(error);

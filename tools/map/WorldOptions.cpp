@@ -2,7 +2,9 @@
 
 #include "game/GameFacts.h"
 #include "tools/common/CommandLine.h"
+#include "tools/map/ImportPlan.h"
 #include "tools/map/SunDirection.h"
+#include "world/MapFile.h"
 
 #include <cerrno>
 #include <cmath>
@@ -43,27 +45,35 @@ std::string BuildUsage(Command command)
     } else {
         snprintf(text, sizeof text,
                  "usage: terravell-map import HEIGHTMAP -o DIR [options]\n"
-                 "Turns a grayscale picture into a world in DIR: map1.raw and its terrain textures.\n"
-                 "HEIGHTMAP is an 8- or 16-bit grayscale PNG, a binary PGM (P5, 8 or 16 bit) or a\n"
-                 "24-bit BMP (colour pictures are read by luminance). Its top row becomes the map's\n"
-                 "row 0, its left column column 0; it is resampled bilinearly onto the grid, black\n"
-                 "becoming height 0 and white 255.\n"
+                 "Turns an elevation model or a grayscale picture into a world in DIR: map1.raw and\n"
+                 "its terrain textures. HEIGHTMAP is an SRTM .hgt tile, an 8- or 16-bit grayscale\n"
+                 "PNG, a binary PGM (P5, 8 or 16 bit) or a 24-bit BMP (colour pictures are read by\n"
+                 "luminance). Its top row becomes the map's row 0, its left column column 0.\n"
+                 "\n"
+                 "Each source sample becomes one vertex, the grid padded or cropped by less than a\n"
+                 "tile at its far edges; a source beyond the game's %u vertices keeps every\n"
+                 "n-th sample. Where the file gives its spacing and heights in metres (or\n"
+                 "--pixel-size does), the land keeps its true proportions: the relief is spread\n"
+                 "over %d height steps and the cell size and height scale are chosen to match.\n"
+                 "A picture without one becomes black 0 to white 255, as wide as the default world.\n"
                  "\n"
                  "  -o, --output DIR        where to write (created if missing)\n"
-                 "  --tiles WxH             tiles across and down (default: %u along the picture's\n"
-                 "                          longer side, the other side in proportion)\n"
-                 "  --subdivisions N        grid cells along a tile side (default %u)\n"
-                 "  --cell-size N           world units between vertices (default %u)\n"
-                 "  --height-scale N        hundredths of a world unit per height step (default %u)\n"
-                 "  --stretch               map the lowest pixel to 0 and the highest to 255\n"
+                 "  --pixel-size METRES     metres between samples, for a file that does not say;\n"
+                 "                          a picture's sample values are then read as metres\n"
+                 "  --exaggeration X        draw heights X times their true scale (default 1)\n"
+                 "  --tiles WxH             tiles across and down: the source stretched over them\n"
+                 "  --subdivisions N        grid cells along a tile side (default: 4 to 16, the best fit)\n"
+                 "  --cell-size N           world units between vertices (default: chosen for the scale)\n"
+                 "  --height-scale N        hundredths of a world unit per height step (default: chosen\n"
+                 "                          for the scale; %u for a picture)\n"
+                 "  --stretch               a picture's lowest pixel becomes 0 and its highest 255\n"
                  "  --sun-elevation DEG     as for generate\n"
                  "  --sun-azimuth DEG       as for generate\n"
                  "  --with-assets[=DATADIR] as for generate\n"
                  "  --force                 replace a world already in DIR\n"
                  "  -h, --help              this text\n"
                  "  --version               the tool's version\n",
-                 unsigned(DEFAULT_MAP_TILES_ACROSS), unsigned(DEFAULT_MAP_SUBDIVISIONS),
-                 unsigned(DEFAULT_MAP_CELL_SIZE), unsigned(DEFAULT_MAP_HEIGHT_SCALE));
+                 unsigned(MAP_MAX_VERTICES), HEIGHT_STEPS, unsigned(DEFAULT_MAP_HEIGHT_SCALE));
     }
     return text;
 }
@@ -118,6 +128,8 @@ enum : int {
     OPT_SUN_AZIMUTH,
     OPT_WITH_ASSETS,
     OPT_STRETCH,
+    OPT_PIXEL_SIZE,
+    OPT_EXAGGERATION,
     OPT_FORCE,
 };
 
@@ -139,7 +151,9 @@ std::vector<option> OptionsFor(Command command)
         options.insert(options.begin(), {{"seed", required_argument, nullptr, OPT_SEED},
                                          {"roughness", required_argument, nullptr, OPT_ROUGHNESS}});
     else
-        options.insert(options.begin(), {"stretch", no_argument, nullptr, OPT_STRETCH});
+        options.insert(options.begin(), {{"stretch", no_argument, nullptr, OPT_STRETCH},
+                                         {"pixel-size", required_argument, nullptr, OPT_PIXEL_SIZE},
+                                         {"exaggeration", required_argument, nullptr, OPT_EXAGGERATION}});
     return options;
 }
 
@@ -176,6 +190,7 @@ bool Apply(int id, const std::string& name, const std::string& value, WorldOptio
             return bad("a whole number from 1 to 65535");
         uint16_t& field = id == OPT_SUBDIVISIONS ? p.subdivisions : id == OPT_CELL_SIZE ? p.cellSize : p.heightScale;
         field = uint16_t(whole);
+        (id == OPT_SUBDIVISIONS ? out.subdivisionsGiven : id == OPT_CELL_SIZE ? out.cellSizeGiven : out.heightScaleGiven) = true;
         break;
     }
     case OPT_ROUGHNESS: {
@@ -185,6 +200,14 @@ bool Apply(int id, const std::string& name, const std::string& value, WorldOptio
         p.roughness = float(r);
         break;
     }
+    case OPT_PIXEL_SIZE:
+        if (ParseReal(value, 1e-3, 1e6, out.pixelSize))
+            return bad("metres from 0.001 to 1000000");
+        break;
+    case OPT_EXAGGERATION:
+        if (ParseReal(value, 0.01, 100.0, out.exaggeration))
+            return bad("a number from 0.01 to 100");
+        break;
     case OPT_SUN_ELEVATION:
         if (ParseReal(value, 0.0, 90.0, out.sunElevation))
             return bad("degrees from 0 to 90");

@@ -9,6 +9,11 @@
 struct WorldOptions {
     TerrainParams params;       // tiles, subdivisions, cell size, height scale, seed, roughness, light word
     bool tilesGiven = false;    // import sizes the grid after the picture otherwise
+    bool subdivisionsGiven = false;
+    bool cellSizeGiven = false; // import chooses the scale otherwise
+    bool heightScaleGiven = false;
+    double pixelSize = 0.0;     // import: metres between samples, for files that do not say (0: not given)
+    double exaggeration = 1.0;  // import: the vertical scale over the true one
     bool sunGiven = false;
     double sunElevation = 0.0;  // degrees, when sunGiven
     double sunAzimuth = 0.0;
