@@ -1,5 +1,8 @@
 // Guards how an import lays a source over the map grid and scales it: one vertex per sample, the cap's reduction,
 // square cells from uneven spacing, and true proportions kept in the 16-bit cell size and height scale.
+#include "tests/support/SampleDem.h"
+#include "tools/assets/TerrainTextures.h"
+#include "tools/assets/TileTexturing.h"
 #include "tools/map/EarthScale.h"
 #include "tools/map/ImportPlan.h"
 #include "world/MapFile.h"
@@ -113,4 +116,49 @@ TEST(ImportPlan, SourcesOverTheCapAreReducedByTheSmallestFactor)
     Heightmap picture;
     picture.width = 16385, picture.height = 1024;
     EXPECT_NE(DescribePlan(picture, WorldOptions(), wide).find("every 2nd sample"), std::string::npos);
+}
+
+// The sample tile at true scale and exaggerated threefold: tile corners on ground steeper than 55 degrees as drawn
+// are never grass, and those on the lower valley floors flatter than 10 degrees always are: not water, since the
+// lowest ground of this land is far above the sea.
+TEST(ImportPlan, RealLandIsTexturedByItsSlopeAsDrawn)
+{
+    std::vector<uint8_t> bytes = SampleSrtmTile();
+    Heightmap dem;
+    std::string error;
+    ASSERT_FALSE(DecodeHeightmap(bytes.data(), bytes.size(), dem, error)) << error;
+    SpacingFromDegrees(dem, 3.0 / 3600, 3.0 / 3600, 46.5, "");
+    for (double exaggeration : {1.0, 3.0}) {
+        WorldOptions options;
+        options.exaggeration = exaggeration;
+        ImportPlan plan = Plan(dem, options);
+        TerrainParams p{0, plan.tilesAcross, plan.tilesDown, plan.subdivisions, plan.cellSize, plan.heightScale};
+        MapFileData map = MapForParams(p);
+        map.heights = PlanHeights(dem, options, plan);
+        AssignTileTextures(map, false);
+        int steep = 0, flat = 0;
+        for (uint32_t ty = 0; ty < map.header.height; ty += 3)
+            for (uint32_t tx = 0; tx < map.header.width; tx += 3) {
+                // The mean slope of the land within half a tile of the tile's top-left corner, sample by sample.
+                int x = int(tx * 8 * plan.stepX), y = int(ty * 8 * plan.stepY);
+                double sum = 0.0, count = 0.0;
+                for (int v = std::max(0, y - 3); v <= y + 3; ++v)
+                    for (int u = std::max(0, x - 4); u <= x + 4; ++u, ++count)
+                        sum += std::hypot((SampleDemMetres(u + 1, v) - SampleDemMetres(u, v)) / dem.spacingX,
+                                          (SampleDemMetres(u, v + 1) - SampleDemMetres(u, v)) / dem.spacingY);
+                double slope = std::atan(exaggeration * sum / count);
+                uint8_t corners[4];
+                CornersOfTexture(map.tileMap[ty * map.header.width + tx], corners);
+                if (slope > 55 * M_PI / 180) {
+                    ++steep;
+                    EXPECT_NE(corners[0], MAT_GRASS) << tx << "," << ty << " x" << exaggeration;
+                }
+                if (slope < 10 * M_PI / 180 && SampleDemMetres(x, y) < dem.metresLow + 300) {
+                    ++flat;
+                    EXPECT_EQ(corners[0], MAT_GRASS) << tx << "," << ty << " x" << exaggeration;
+                }
+            }
+        EXPECT_GT(steep, exaggeration > 1 ? 100 : 5);
+        EXPECT_GT(flat, 100);
+    }
 }

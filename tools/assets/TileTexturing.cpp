@@ -109,14 +109,18 @@ uint8_t ChooseCornerMaterial(const CornerStats& stats)
     return MAT_GRASS;
 }
 
-std::vector<uint8_t> ClassifyCorners(const MapFileData& map)
+std::vector<uint8_t> ClassifyCorners(const MapFileData& map, bool lowestIsWater)
 {
     const uint32_t w = map.header.width + 1, h = map.header.height + 1;
     std::vector<uint8_t> corners(size_t(w) * h, MAT_GRASS);
     const HeightSpan span = SpanOf(map);
     for (uint32_t cy = 0; cy < h; ++cy)
-        for (uint32_t cx = 0; cx < w; ++cx)
-            corners[size_t(cy) * w + cx] = ChooseCornerMaterial(MeasureCorner(map, cx, cy, span));
+        for (uint32_t cx = 0; cx < w; ++cx) {
+            CornerStats stats = MeasureCorner(map, cx, cy, span);
+            if (!lowestIsWater)
+                stats.lowShare = 0.0f;
+            corners[size_t(cy) * w + cx] = ChooseCornerMaterial(stats);
+        }
     return corners;
 }
 
@@ -144,9 +148,9 @@ void ApplyCornerMaterials(MapFileData& map, const std::vector<uint8_t>& corners)
     }
 }
 
-void AssignTileTextures(MapFileData& map)
+void AssignTileTextures(MapFileData& map, bool lowestIsWater)
 {
-    std::vector<uint8_t> corners = ClassifyCorners(map);
+    std::vector<uint8_t> corners = ClassifyCorners(map, lowestIsWater);
     LimitCornerSteps(corners, map.header.width, map.header.height);
     ApplyCornerMaterials(map, corners);
 }

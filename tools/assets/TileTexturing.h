@@ -34,8 +34,9 @@ CornerStats MeasureCorner(const MapFileData& map, uint32_t cx, uint32_t cy, cons
 uint8_t ChooseCornerMaterial(const CornerStats& stats);
 
 // A material for each of the (width + 1) x (height + 1) tile corners, row
-// by row.
-std::vector<uint8_t> ClassifyCorners(const MapFileData& map);
+// by row. Without `lowestIsWater`, the levelled lowest ground is land: a
+// valley floor above the sea.
+std::vector<uint8_t> ClassifyCorners(const MapFileData& map, bool lowestIsWater = true);
 
 // Makes neighbouring corners (those sharing a tile) differ by at most one
 // material, as the split textures need: rock spreads around snow and grass
@@ -48,4 +49,4 @@ void ApplyCornerMaterials(MapFileData& map, const std::vector<uint8_t>& corners)
 
 // Classifies, limits and applies: textures for a map whose heights come
 // from elsewhere.
-void AssignTileTextures(MapFileData& map);
+void AssignTileTextures(MapFileData& map, bool lowestIsWater = true);
