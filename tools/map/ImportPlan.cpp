@@ -98,6 +98,10 @@ bool PlanGrid(const Heightmap& source, const WorldOptions& options, ImportPlan& 
         const double cellsX = cellsX1 / factor, cellsY = cellsY1 / factor;
         const uint32_t n = options.subdivisionsGiven ? p.subdivisions : BestSubdivisions(cellsX, cellsY);
         const uint64_t across = TilesFor(cellsX, n), down = TilesFor(cellsY, n);
+        if (!Fits(uint64_t(n) + 1, uint64_t(n) + 1)) {
+            error = "one tile of " + std::to_string(n) + " x " + std::to_string(n) + " cells is more than the game reads";
+            return true;
+        }
         if (!Fits(across * n + 1, down * n + 1))
             continue;
         plan.tilesAcross = uint32_t(across);
