@@ -8,6 +8,7 @@
 #include <GL/glu.h>
 #include <SDL/SDL.h>
 #include <cstdio>
+#include <cstdlib>
 #include <malloc.h>
 
 CGame::CGame()
@@ -53,6 +54,10 @@ bool CGame::Start()
 
 bool CGame::Init_Renderer()
 {
+    // With no display SDL would fall back to a text-mode driver, which writes
+    // escape codes to the terminal and then fails for want of OpenGL; the X11
+    // driver says at once that there is no display. A user's own choice wins.
+    setenv("SDL_VIDEODRIVER", "x11", 0);
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         fprintf(stderr, "Unable to initialize SDL: %s\n", SDL_GetError());
         return true;

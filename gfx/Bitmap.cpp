@@ -1,6 +1,7 @@
 #include "gfx/Bitmap.h"
 
 #include "gfx/LittleEndian.h"
+#include "gfx/RegularFile.h"
 
 #include <cstdio>
 #include <cstring>
@@ -47,6 +48,12 @@ std::string CheckBmpHeader(const uint8_t* h, size_t headerSize, uint64_t fileSiz
     } else {
         return "unsupported BMP info header of " + std::to_string(infoSize) + " bytes";
     }
+    // The headers must fit in the file, and the pixels must follow them.
+    const uint64_t headersEnd = 14 + uint64_t(infoSize);
+    if (headersEnd > fileSize)
+        return "BMP info header of " + std::to_string(infoSize) + " bytes runs past the end of the file";
+    if (pixelOffset < headersEnd)
+        return "BMP pixel data offset " + std::to_string(pixelOffset) + " points inside the headers";
     if (bits != 24)
         return "expected a 24-bit uncompressed BMP, found " + std::to_string(bits) +
                " bits per pixel \xE2\x80\x94 convert it, e.g. with ImageMagick";
@@ -84,7 +91,16 @@ void ConvertBmpRows(uint8_t* pixels, int w, int h, int pitch, uint8_t* rowBuffer
 
 SDL_Surface* LoadBitmap(const char* path)
 {
-    return LoadBitmapFrom(SDL_RWFromFile(path, "rb"), path);
+    std::string why;
+    FILE* file = OpenRegularFile(path, why);
+    if (!file) {
+        if (why.empty())
+            SDL_SetError("Couldn't open %s", path);  // SDL's own words for a file it cannot open
+        else
+            SDL_SetError("%s", why.c_str());
+        return Refuse(path, nullptr);
+    }
+    return LoadBitmapFrom(SDL_RWFromFP(file, 1), path);
 }
 
 SDL_Surface* LoadBitmapFrom(SDL_RWops* stream, const char* path)

@@ -2,6 +2,7 @@
 
 #include "gfx/AssetPath.h"
 #include "gfx/LittleEndian.h"
+#include "gfx/RegularFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -146,9 +147,10 @@ std::vector<std::string> ValidateMapFile(const uint8_t* data, size_t size, MapFi
 
 bool ReadMapFile(const char* path, MapFileData& out, std::string& fault)
 {
-    FILE* file = fopen(path, "rb");
+    std::string why;
+    FILE* file = OpenRegularFile(path, why);
     if (!file) {
-        fault = std::string("cannot open the map file: ") + strerror(errno);
+        fault = "cannot open the map file: " + (why.empty() ? std::string(strerror(errno)) : why);
         return true;
     }
     // Only the parts a valid file has are read: the header with its table,

@@ -48,4 +48,25 @@ expect no_hud_mask "Unable to load Data/Hud00m.bmp: $mask" "Unable to load Data/
 if ! ldd "$TERRAVELL_BIN" | grep -q libasan; then
     LAUNCH="prlimit --as=850000000" expect huge_map "Out of memory: the world needs more memory than the system gives"
 fi
-echo "startup failures: 6 passed, 0 failed"
+
+# An asset replaced by a named pipe or a directory is refused at once, not
+# waited on: the loader's line first, every line naming the cause.
+for asset in Font.bmp map1.raw cliffTop.bmp Hud00m.bmp Hud00t.bmp Tex0001.bmp; do
+    for kind in mkfifo mkdir; do
+        rm -rf "$WORK/Data" && with_assets && rm "$WORK/Data/$asset" && $kind "$WORK/Data/$asset"
+        start_game
+        wait_exit 30
+        why=$([ $kind = mkfifo ] && echo "not a regular file" || echo "is a directory")
+        [ "$STATUS" -eq 1 ] || fail "$kind $asset: status $STATUS, wanted 1"
+        head -1 "$WORK/stderr" | grep -q "^Unable to load Data/$asset: .*$why$" || fail "$kind $asset: $(head -1 "$WORK/stderr")"
+        [ "$(grep -vc "$why" "$WORK/stderr")" -eq 0 ] || fail "$kind $asset: a line without the cause"
+    done
+done
+
+# No display: SDL's own words through the start-up line, nothing on stdout.
+(cd "$WORK" && env -u DISPLAY timeout 20 "$TERRAVELL_BIN" >"$WORK/stdout" 2>"$WORK/stderr") && STATUS=0 || STATUS=$?
+[ "$STATUS" -eq 1 ] || fail "no display: status $STATUS, wanted 1"
+[ "$(cat "$WORK/stderr")" = "$(printf '%s\n' "Unable to initialize SDL: No available video device" \
+                                "Error in CGame::Init_Renderer(): No available video device")" ] || fail "no display"
+[ ! -s "$WORK/stdout" ] || fail "no display: something was written to stdout"
+echo "startup failures: 9 passed, 0 failed"

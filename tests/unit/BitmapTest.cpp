@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -104,6 +105,9 @@ TEST(LoadBitmap, RefusesUntrustworthyFilesWithOneLineAndAReason)
         {std::vector<uint8_t>(good.begin(), good.end() - 1), "pixel data runs past the end"},
         {WithLE(good, 10, 0xFFFFFFF0u), "pixel data runs past the end"},
         {WithLE(good, 14, 16), "unsupported BMP info header of 16 bytes"},
+        {WithLE(good, 14, 0xFFFFFFF0u), "BMP info header of 4294967280 bytes runs past the end of the file"},
+        {WithLE(good, 10, 0), "BMP pixel data offset 0 points inside the headers"},  // the headers read as pixels
+        {WithLE(good, 10, 53), "BMP pixel data offset 53 points inside"},
         {std::vector<uint8_t>(good.size(), 'x'), "no BM signature"},
         {std::vector<uint8_t>(good.begin(), good.begin() + 20), "too short"},
         {std::vector<uint8_t>(good.begin(), good.begin() + 40), "too short"},  // 40-byte header cut
@@ -120,4 +124,10 @@ TEST(LoadBitmap, RefusesUntrustworthyFilesWithOneLineAndAReason)
     }
     std::string err = CaptureStderrOf([&] { EXPECT_EQ(LoadBitmap("Data/none.bmp"), nullptr); });
     EXPECT_EQ(err, "Unable to load Data/none.bmp: Couldn't open Data/none.bmp\n");
+    // Neither waits for a writer nor reads a directory as a short file.
+    ASSERT_EQ(mkfifo("Data/pipe.bmp", 0600) | mkdir("Data/dir.bmp", 0700), 0);
+    err = CaptureStderrOf([&] { EXPECT_EQ(LoadBitmap("Data/pipe.bmp"), nullptr); });
+    EXPECT_EQ(err, "Unable to load Data/pipe.bmp: not a regular file\n");
+    err = CaptureStderrOf([&] { EXPECT_EQ(LoadBitmap("Data/dir.bmp"), nullptr); });
+    EXPECT_EQ(err, "Unable to load Data/dir.bmp: is a directory\n");
 }

@@ -1,5 +1,7 @@
 #include "tools/common/FileBytes.h"
 
+#include "gfx/RegularFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,27 +12,13 @@
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
 {
     bytes.clear();
-    // Opened without blocking, so a named pipe with no writer is refused
-    // below instead of holding the program forever in open().
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        error = strerror(errno);
-        return true;
-    }
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        error = "not a regular file";
-        return true;
-    }
-    FILE* file = fdopen(fd, "rb");
+    FILE* file = OpenRegularFile(path.c_str(), error);
     if (!file) {
-        error = strerror(errno);
-        close(fd);
+        if (error.empty())
+            error = strerror(errno);
         return true;
     }
     // Read to the end rather than trust st_size: some files report 0.
-    bytes.reserve(size_t(info.st_size));
     uint8_t chunk[65536];
     size_t got;
     while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)

@@ -2,6 +2,7 @@
 
 #include "game/GameFacts.h"
 #include "gfx/Bitmap.h"
+#include "gfx/RegularFile.h"
 #include "tools/common/FileBytes.h"
 #include "tools/map/SunDirection.h"
 #include "world/Map.h"
@@ -41,14 +42,15 @@ const char* Unit(uint64_t count, const char* one, const char* many) { return cou
 // Whether the game could load a texture file: missing, refused (why), or present.
 std::string TextureState(const fs::path& path)
 {
-    FILE* file = fopen(path.string().c_str(), "rb");
+    std::string why;
+    FILE* file = OpenRegularFile(path.string().c_str(), why);
     if (!file)
-        return "missing";
+        return why.empty() ? "missing" : "refused: " + why;
     uint8_t header[BMP_HEADER_BYTES] = {};
     size_t got = fread(header, 1, sizeof header, file);
     uint64_t size = fseeko(file, 0, SEEK_END) == 0 ? uint64_t(std::max<off_t>(0, ftello(file))) : 0;
     fclose(file);
-    std::string why = CheckBmpHeader(header, got, size);
+    why = CheckBmpHeader(header, got, size);
     return why.empty() ? "present" : "refused: " + why;
 }
 
