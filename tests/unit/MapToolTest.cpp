@@ -16,6 +16,8 @@
 #include <zlib.h>
 
 #include <cmath>
+#include <filesystem>
+#include <map>
 #include <cstdlib>
 #include <tuple>
 #include <sys/wait.h>
@@ -314,6 +316,30 @@ TEST(MapTool, GenerateAndImportWriteWhatTheGameReadsAndReplaceNothingUnasked)
     ASSERT_EQ(stretched.Columns(), 36u);
     for (uint32_t c = 0; c < 36; ++c)
         EXPECT_EQ(stretched.heights[36 * 21 + c], std::lround(c * 255 / 35.0)) << c;
+}
+
+// A disk that fills part-way (a file-size limit fails writes as a full disk does) costs nothing: the old world stays
+// byte for byte with no stray files, and the line gives the system's reason. First the map fails, then a sky face
+// after the map and the textures were written.
+TEST(MapTool, AFailedWriteLeavesTheOldWorldWhole)
+{
+    CTempDir dir;
+    const std::string assets = "--with-assets=" TERRAVELL_DATA_DIR;
+    ASSERT_EQ(Map({"generate", "-o", "w", assets}).status, 0);
+    auto snapshot = [] {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::directory_iterator("w"))
+            files[entry.path().filename()] = Text(entry.path());
+        return files;
+    };
+    const auto before = snapshot();
+    for (const char* blocks : {"16", "600"}) {
+        ToolRun run = RunTool("terravell-map", {"generate", "--seed", "9", "--force", "-o", "w", assets},
+                              std::string("trap '' XFSZ; ulimit -f ") + blocks + "; ");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.rfind("terravell-map: cannot write w/", 0) == 0 && Has(run.err, ": File too large\n")) << run.err;
+        EXPECT_TRUE(snapshot() == before) << blocks;
+    }
 }
 
 // info's verdict is the game's: it exits 1 exactly where the game's reader

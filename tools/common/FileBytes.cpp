@@ -1,13 +1,11 @@
 #include "tools/common/FileBytes.h"
 
 #include "gfx/RegularFile.h"
+#include "tools/common/StagedFiles.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
 {
@@ -33,18 +31,6 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::st
 
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
 {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file) {
-        error = strerror(errno);
-        return true;
-    }
-    bool failed = !bytes.empty() && fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size();
-    int writeErrno = errno;
-    if (fclose(file) != 0 && !failed) {
-        failed = true;
-        writeErrno = errno;
-    }
-    if (failed)
-        error = strerror(writeErrno);
-    return failed;
+    CStagedFiles file;
+    return file.Stage(path, bytes, error) || file.Commit(error);
 }

@@ -3,6 +3,9 @@
 #include "game/GameFacts.h"
 #include "tools/assets/TerrainTextures.h"
 #include "tools/common/AssetNames.h"
+#include "tools/common/FileBytes.h"
+#include "tools/common/Image.h"
+#include "tools/common/StagedFiles.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -12,7 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool WriteTextures(const fs::path& dir, const MapFileData& map, std::string& error)
+int StageTextures(const fs::path& dir, const MapFileData& map, CStagedFiles& files, std::string& error)
 {
     int written = 0;
     for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t) {
@@ -23,31 +26,32 @@ bool WriteTextures(const fs::path& dir, const MapFileData& map, std::string& err
         if (!named)
             continue;
         fs::path path = dir / TerrainTextureFileName(number);
-        if (WriteBmp(path.string(), GenerateTerrainTexture(t, TERRAIN_TEXTURE_SIZE, map.header.subdivisions), error)) {
+        const Image texture = GenerateTerrainTexture(t, TERRAIN_TEXTURE_SIZE, map.header.subdivisions);
+        if (files.Stage(path.string(), EncodeBmp(texture), error)) {
             error = "cannot write " + path.string() + ": " + error;
-            return true;
+            return -1;
         }
         ++written;
     }
-    printf("wrote %d terrain textures (%s ...)\n", written, TerrainTextureFileName(map.textureNumbers.front()).c_str());
-    return false;
+    return written;
 }
 
-bool CopyAssets(const fs::path& dir, const std::string& assetDir, std::string& error)
+bool StageAssets(const fs::path& dir, const fs::path& from, CStagedFiles& files, std::string& error)
 {
-    fs::path from = assetDir.empty() ? fs::path(DefaultAssetDir()) : fs::path(assetDir);
     for (const std::string& name : OtherAssetNames()) {
         std::error_code failure;
         if (fs::equivalent(from / name, dir / name, failure))
             continue;  // copying a Data folder onto itself
-        fs::copy_file(from / name, dir / name, fs::copy_options::overwrite_existing, failure);
-        if (failure) {
-            error = "cannot copy " + (from / name).string() + ": " + failure.message() +
-                    " (give the asset folder with --with-assets=DIR)";
+        std::vector<uint8_t> bytes;
+        if (ReadFileBytes((from / name).string(), bytes, error)) {
+            error = "cannot copy " + (from / name).string() + ": " + error + " (give the asset folder with --with-assets=DIR)";
+            return true;
+        }
+        if (files.Stage((dir / name).string(), bytes, error)) {
+            error = "cannot write " + (dir / name).string() + ": " + error;
             return true;
         }
     }
-    printf("copied %zu assets from %s\n", OtherAssetNames().size(), from.string().c_str());
     return false;
 }
 
@@ -83,13 +87,21 @@ bool WriteWorld(const std::string& dir, const MapFileData& map, bool withAssets,
         error = "cannot create " + dir + ": " + failure.message();
         return true;
     }
+    // Everything is written beside the old world before any of it is
+    // replaced: a full disk or a missing asset leaves the old world whole.
+    CStagedFiles files;
     fs::path mapPath = fs::path(dir) / MapFileName();
-    if (WriteFileBytes(mapPath.string(), bytes, error)) {
+    if (files.Stage(mapPath.string(), bytes, error)) {
         error = "cannot write " + mapPath.string() + ": " + error;
         return true;
     }
-    printf("wrote %s (%zu bytes)\n", mapPath.string().c_str(), bytes.size());
-    if (WriteTextures(dir, map, error))
+    int textures = StageTextures(dir, map, files, error);
+    fs::path from = assetDir.empty() ? fs::path(DefaultAssetDir()) : fs::path(assetDir);
+    if (textures < 0 || (withAssets && StageAssets(dir, from, files, error)) || files.Commit(error))
         return true;
-    return withAssets && CopyAssets(dir, assetDir, error);
+    printf("wrote %s (%zu bytes)\n", mapPath.string().c_str(), bytes.size());
+    printf("wrote %d terrain textures (%s ...)\n", textures, TerrainTextureFileName(map.textureNumbers.front()).c_str());
+    if (withAssets)
+        printf("copied %zu assets from %s\n", OtherAssetNames().size(), from.string().c_str());
+    return false;
 }

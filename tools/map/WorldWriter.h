@@ -14,6 +14,8 @@ std::string DefaultAssetDir();
 // Writes map1.raw and the terrain textures the map names into `dir`
 // (created if missing), and with `withAssets` copies the other assets from
 // `assetDir`. The map is checked with the game's own validation before it
-// is written. Reports each file on stdout; true on failure, with `error`.
+// is written. All of it is written beside what is there and then put in
+// place, so a failure (a full disk, a missing asset) changes nothing.
+// Reports the files on stdout; true on failure, with `error`.
 bool WriteWorld(const std::string& dir, const MapFileData& map, bool withAssets, const std::string& assetDir,
                 std::string& error);
