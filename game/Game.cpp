@@ -36,6 +36,7 @@ bool CGame::Start()
     // back to the system each time, they cost page faults that can double
     // the frame. Keep up to this much free memory in the process instead.
     mallopt(M_TRIM_THRESHOLD, FREE_MEMORY_KEPT);
+    SetActivity("opening the window");
     if (Init_Renderer()) {
         fprintf(stderr, "Error in CGame::Init_Renderer(): %s\n", SDL_GetError());
         return true;
@@ -49,7 +50,13 @@ bool CGame::Start()
         return true;
     }
     hud.AddFadedText("Done Loading...");
+    SetActivity("running");
     return false;
+}
+
+void CGame::SetActivity(const char* doing, const char* what)
+{
+    snprintf(activity, sizeof activity, "%s%s", doing, what);
 }
 
 bool CGame::Init_Renderer()
@@ -86,6 +93,7 @@ bool CGame::Init_Renderer()
 
 bool CGame::Init_Render()
 {
+    SetActivity("building the font");
     if (font.Build(AssetPath(FONT_ASSET).c_str())) {
         fprintf(stderr, "Error building font: %s\n", SDL_GetError());
         return true;
@@ -102,13 +110,17 @@ bool CGame::Init_Render()
 
 bool CGame::Init_LoadScene()
 {
+    SetActivity("building the HUD");
     if (hud.Build()) {
         fprintf(stderr, "Error building Hud: %s\n", SDL_GetError());
         return true;
     }
     // The map's loader has written its own line on failure.
-    if (map.Load(AssetPath(MAP_ASSET).c_str()))
+    const std::string mapPath = AssetPath(MAP_ASSET);
+    SetActivity("loading ", mapPath.c_str());
+    if (map.Load(mapPath.c_str()))
         return true;
+    SetActivity("loading the scene");
     if (map.player.BuildMesh()) {
         fprintf(stderr, "Error building Player mesh: %s\n", SDL_GetError());
         return true;

@@ -19,6 +19,10 @@ public:
     // Start-up and frame loop; 0 after a normal quit, 1 after a failed start.
     int Run();
 
+    // What the game was doing, for a line about running out of memory:
+    // "loading Data/map1.raw", "running".
+    const char* Activity() const { return activity; }
+
     // The start-up steps with their failure lines; true on failure.
     bool Start();
     bool Init_Renderer();
@@ -34,4 +38,8 @@ public:
     // One pass of the frame loop with a key-state array (SDL's own in the
     // game, a test's in tests). True when the loop should end.
     bool RunFrame(const uint8_t* keys);
+
+private:
+    char activity[160] = "starting";
+    void SetActivity(const char* doing, const char* what = "");
 };

@@ -46,7 +46,7 @@ expect no_hud_mask "Unable to load Data/Hud00m.bmp: $mask" "Unable to load Data/
     "Error building Hud: $mask" "Error in CGame::Init_LoadScene(): $mask"
 # AddressSanitizer's shadow memory cannot live under an address-space ceiling.
 if ! ldd "$TERRAVELL_BIN" | grep -q libasan; then
-    LAUNCH="prlimit --as=850000000" expect huge_map "Out of memory: the world needs more memory than the system gives"
+    LAUNCH="prlimit --as=850000000" expect huge_map "Out of memory while loading Data/map1.raw"
 fi
 
 # An asset replaced by a named pipe or a directory is refused at once, not

@@ -411,7 +411,7 @@ TEST(MapTool, EveryToolsCommandLine)
     };
 #ifndef __SANITIZE_ADDRESS__  // its shadow memory cannot live under a ceiling
     ToolRun starved = RunTool("terravell-map", {"generate", "--tiles", "512x511", "-o", "starved"}, "prlimit --as=60000000 ");
-    EXPECT_TRUE(starved.status == 1 && starved.err == "terravell-map: out of memory\n") << starved.status << starved.err;
+    EXPECT_TRUE(starved.status == 1 && starved.err == "terravell-map: out of memory while generating a world of 512 x 511 tiles\n") << starved.status << starved.err;
     // 57 bytes whose header promises 805 MB of pixels: refused for what it holds, before anything that size is allocated.
     dir.Write("huge.png", PngChunks(16385, 8191, 16, 2, {{"IDAT", {}}, {"IEND", {}}}));
     ToolRun huge = RunTool("terravell-map", {"import", "huge.png", "-o", "starved"}, "prlimit --as=60000000 ");

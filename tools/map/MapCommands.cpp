@@ -21,6 +21,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// What the tool is doing, for a line about running out of memory.
+char activity[320] = "starting";
+
+void SetActivity(const std::string& doing) { snprintf(activity, sizeof activity, "%s", doing.c_str()); }
+
 const char* TOOL_USAGE =
     "usage: terravell-map COMMAND ...\n"
     "Makes, imports and checks Terravell worlds (Data/map1.raw and its textures).\n"
@@ -107,6 +112,8 @@ int ParseOrExit(Command command, const char* name, const std::vector<std::string
 
 const char* MapToolUsage() { return TOOL_USAGE; }
 
+const char* MapToolActivity() { return activity; }
+
 int RunInfo(const std::vector<std::string>& args)
 {
     static const std::vector<option> OPTIONS = LongOptions({});
@@ -118,6 +125,7 @@ int RunInfo(const std::vector<std::string>& args)
     std::vector<std::string> files = line.Operands();
     if (files.size() != 1)
         return MapUsageError("info", files.empty() ? "info needs a map FILE" : "info takes one map FILE");
+    SetActivity("reading " + files[0]);
     InfoReport report = BuildInfoReport(files[0]);
     if (!report.opened)
         return Failure(report.text);
@@ -134,6 +142,7 @@ int RunGenerate(const std::vector<std::string>& args)
     const TerrainParams& p = options.params;
     printf("generating: seed %u, roughness %.2f, cell size %u, height scale %u\n", p.seed, double(p.roughness),
            unsigned(p.cellSize), unsigned(p.heightScale));
+    SetActivity("generating a world of " + std::to_string(p.tilesAcross) + " x " + std::to_string(p.tilesDown) + " tiles");
     MapFileData map = GenerateTerrain(p);
     ReportSun(options);
     std::string error;
@@ -151,6 +160,7 @@ int RunImport(const std::vector<std::string>& args)
         return status;
     Heightmap picture;
     std::string error;
+    SetActivity("importing " + options.input);
     if (ReadHeightmap(options.input, picture, error))
         return Failure("cannot read " + options.input + ": " + error);
     printf("read %s: %dx%d, %s\n", options.input.c_str(), picture.width, picture.height, picture.format.c_str());

@@ -13,3 +13,6 @@ int RunImport(const std::vector<std::string>& args);
 
 // The tool's own usage text.
 const char* MapToolUsage();
+
+// What the running command was doing: "importing heights.png".
+const char* MapToolActivity();

@@ -49,7 +49,7 @@ int main(int argc, char** argv)
     try {
         return RunMapTool(argc, argv);
     } catch (const std::bad_alloc&) {
-        fprintf(stderr, "terravell-map: out of memory\n");
+        fprintf(stderr, "terravell-map: out of memory while %s\n", MapToolActivity());
         return 1;
     }
 }
