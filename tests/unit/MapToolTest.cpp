@@ -257,10 +257,10 @@ TEST(MapTool, SrtmTilesAreReadNorthFirstWithVoidsFilled)
     std::string error;
     ASSERT_FALSE(ReadHeightmap("N36W085.hgt", m, error)) << error;
     EXPECT_EQ(m.format, "SRTM tile, 3 arc-seconds, heights -299 .. 3300 m, 32 voids filled, south-west corner 36, -85");
-    const int low = -299;  // (1, 0); the void at (0, 0) takes the mean of -299 and -298, rounded away from 0
+    const int low = -299;  // (1, 0); the void at (0, 0) takes the mean of -299 and -298, rounded up
     EXPECT_TRUE(m.width == side && m.height == side && m.maxValue == uint32_t(3300 - low));
     auto at = [&](int x, int y) { return int(m.samples[size_t(y) * side + x]) + low; };
-    EXPECT_EQ(at(0, 0), -299);
+    EXPECT_EQ(at(0, 0), -298);
     EXPECT_EQ(at(5, 5), metres(5, 5));                            // a lone void: the mean of a plane is the plane
     EXPECT_EQ(at(1200, 0), metres(1200, 0));                      // the first row is the north edge
     EXPECT_EQ(at(0, 1200), metres(0, 1200));
