@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (ASan + UBSan, unsigned overflow
 # included), replays every saved regression case, then fuzzes each target.
-#   scripts/fuzz.sh [SECONDS-PER-TARGET] [TARGET...]     (default 30, Bmp Map Heightmap Options)
+#   scripts/fuzz.sh [SECONDS-PER-TARGET] [TARGET...]     (default 30, Bmp Map Heightmap GeoTiff Srtm Options)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 SECONDS_EACH=${1:-30}
 shift || true
 TARGETS=("$@")
-[ ${#TARGETS[@]} -eq 0 ] && TARGETS=(Bmp Map Heightmap Options)
+[ ${#TARGETS[@]} -eq 0 ] && TARGETS=(Bmp Map Heightmap GeoTiff Srtm Options)
 FUZZ_DIR=${FUZZ_DIR:-$ROOT/build-fuzz}
 
 cmake -S "$ROOT" -B "$FUZZ_DIR" -DTERRAVELL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -34,7 +34,7 @@ for target in "${TARGETS[@]}"; do
     # The map tool's decoders are ours from the first byte: any allocation
     # over 256 MB is a finding (SDL's, behind the BMP target, is not).
     limit=()
-    [ "$target" = Heightmap ] || [ "$target" = Options ] && limit=(-malloc_limit_mb=256)
+    [ "$target" != Bmp ] && [ "$target" != Map ] && limit=(-malloc_limit_mb=256)
     echo "== $target: fuzzing for $SECONDS_EACH s"
     if "$binary" -max_total_time="$SECONDS_EACH" "${limit[@]}" -close_fd_mask=2 -print_final_stats=1 \
                  -artifact_prefix="$crashes/" "$corpus" >"$FUZZ_DIR/$lower.log" 2>&1; then

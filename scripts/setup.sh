@@ -6,7 +6,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$ROOT/build}
 
 BUILD_PACKAGES=(cmake g++ make pkg-config libsdl1.2-dev libglu1-mesa-dev libgl1-mesa-dri
-                libfreetype-dev fonts-dejavu-core libpng-dev)
+                libfreetype-dev fonts-dejavu-core libpng-dev libtiff-dev libgeotiff-dev)
 TEST_PACKAGES=(googletest libgtest-dev xvfb xauth xdotool x11-apps imagemagick libx11-dev
                clang-14 libclang-rt-14-dev)
 

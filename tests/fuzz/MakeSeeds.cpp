@@ -1,11 +1,14 @@
 // Writes the small seed corpora of the fuzz targets: valid files of the shapes the game reads.
+#include "tests/support/GeoTiffWriter.h"
 #include "tests/support/TestMaps.h"
 #include "tools/common/FileBytes.h"
 #include "tools/common/Image.h"
 
 #include <png.h>
 
+#include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 int main(int argc, char** argv)
 {
@@ -45,6 +48,26 @@ int main(int argc, char** argv)
     Image picture(3, 2);
     picture.Set(1, 1, 200, 100, 50);
     failed |= WriteBmp(dir + "/heightmap/seed" + std::to_string(n++) + ".bmp", picture, error);
+    // GeoTIFFs: int16 strips; float32 deflated tiles with nodata and a NaN; int16 LZW strips with nodata.
+    std::vector<double> heights(20 * 18);
+    std::filesystem::create_directories(dir + "/geotiff"), std::filesystem::create_directories(dir + "/srtm");
+    for (size_t i = 0; i < heights.size(); ++i)
+        heights[i] = double(i % 20) * 3.5 - double(i / 20) + 100;
+    const GeoTiffShape stripped{4, 3, SAMPLEFORMAT_INT, 16, COMPRESSION_NONE, 0, 1, 9001, {30, 30, 0}};
+    const GeoTiffShape tiled{20, 18, SAMPLEFORMAT_IEEEFP, 32, COMPRESSION_ADOBE_DEFLATE, 16, 2, 0, {1.0 / 3600, 1.0 / 3600, 0},
+                             {0, 0, 0, 7, 45.5, 0}, "-9999"};
+    const GeoTiffShape nodata{4, 3, SAMPLEFORMAT_INT, 16, COMPRESSION_LZW, 0, 2, 0, {}, {}, "-32768"};
+    failed |= WriteGeoTiff(dir + "/geotiff/seed0.tif", stripped, heights);
+    heights[5] = -9999, heights[30] = NAN;
+    failed |= WriteGeoTiff(dir + "/geotiff/seed1.tif", tiled, heights);
+    heights[5] = -32768;
+    failed |= WriteGeoTiff(dir + "/geotiff/seed2.tif", nodata, heights);
+    for (int side : {4, 9}) {  // SRTM squares, big-endian, every seventh height a void (0x8000)
+        std::vector<uint8_t> tile(2 * size_t(side) * side);
+        for (size_t i = 0; i < tile.size(); i += 2)
+            tile[i] = uint8_t(i % 14 == 6 ? 0x80 : i / 8), tile[i + 1] = uint8_t(i % 14 == 6 ? 0 : i * 37);
+        failed |= WriteFileBytes(dir + "/srtm/seed" + std::to_string(side) + ".hgt", tile, error);
+    }
     // Command lines: a command byte (0 generate, 1 import), then arguments
     // separated by NUL bytes.
     n = 0;

@@ -159,6 +159,26 @@ TEST(MapTool, OptionsParseTheDocumentedFormsAndRefuseTheRest)
     EXPECT_EQ(error, "import needs a HEIGHTMAP file");
 }
 
+// The light-word search passes over rows that cannot win: it must still
+// pick the word, ties included, that trying all 2^24 would.
+TEST(SunDirection, PrunedSearchFindsTheWordOfTheFullSearch)
+{
+    for (auto [elevation, azimuth] : {std::pair{0.0, 0.0}, {0.0, 90.0}, {10.0, 90.0}, {44.9, 90.0}, {45.0, 90.0},
+                                      {90.0, 0.0}, {30.0, 45.0}, {5.0, 200.0}, {60.0, 300.0}, {1.0, 1.0}}) {
+        const double e = elevation * M_PI / 180, a = azimuth * M_PI / 180, want[3] = {std::cos(e) * std::cos(a), std::cos(e) * std::sin(a), std::sin(e)};
+        double best = -2.0, bestLength = 0.0;
+        uint32_t bestWord = 0;
+        for (uint32_t word = 1; word < (1u << 24); ++word) {
+            Vec3 v = LightDirFromWord(word);
+            double length2 = double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z;
+            double cosine = (v.x * want[0] + v.y * want[1] + v.z * want[2]) / std::sqrt(length2);
+            if (cosine > best + 1e-12 || (cosine > best - 1e-12 && length2 > bestLength))
+                best = std::fmax(best, cosine), bestLength = length2, bestWord = word;
+        }
+        EXPECT_EQ(NearestLightWord(elevation, azimuth), bestWord) << elevation << " " << azimuth;
+    }
+}
+
 // Each format gives the samples as stored, top row first, white = maxValue;
 // damaged or foreign files are refused with a reason, never a crash.
 TEST(MapTool, HeightmapsAreReadAsStoredAndHostileOnesRefused)
@@ -203,8 +223,8 @@ TEST(MapTool, HeightmapsAreReadAsStoredAndHostileOnesRefused)
         {bytes("P5 0 4 255\n"), "image has no pixels (0x4)"},
         {bytes("P5 99999999 99999999 255\n"), "image of 99999999x99999999 is too large"},
         {bytes("P2 2 1 255\n0 1\n"), "only binary grayscale PGM (P5) is read; this is a P2 file"},
-        {bytes("GIF89a"), "not a PNG, binary PGM, BMP or SRTM .hgt file"},
-        {{}, "not a PNG, binary PGM, BMP or SRTM .hgt file"},
+        {bytes("GIF89a"), "not a PNG, binary PGM, BMP, GeoTIFF or SRTM .hgt file"},
+        {{}, "not a PNG, binary PGM, BMP, GeoTIFF or SRTM .hgt file"},
         {voids, "SRTM tile holds only voids"},
         {wide, "image of 65536x1 is too large (sides up to 16385, 2^27 pixels in all)"},
         {bmp, "expected a 24-bit uncompressed BMP, found 8 bits per pixel"},
@@ -234,10 +254,10 @@ TEST(MapTool, SrtmTilesAreReadNorthFirstWithVoidsFilled)
     std::string error;
     ASSERT_FALSE(ReadHeightmap("N36W085.hgt", m, error)) << error;
     EXPECT_EQ(m.format, "SRTM tile, 3 arc-seconds, heights -299 .. 3300 m, 32 voids filled, south-west corner 36, -85");
-    const int low = -299;  // (1, 0); the void at (0, 0) takes the mean of -299 and -298, rounded away from 0
+    const int low = -299;  // (1, 0); the void at (0, 0) takes the mean of -299 and -298, rounded up
     EXPECT_TRUE(m.width == side && m.height == side && m.maxValue == uint32_t(3300 - low));
     auto at = [&](int x, int y) { return int(m.samples[size_t(y) * side + x]) + low; };
-    EXPECT_EQ(at(0, 0), -299);
+    EXPECT_EQ(at(0, 0), -298);
     EXPECT_EQ(at(5, 5), metres(5, 5));                            // a lone void: the mean of a plane is the plane
     EXPECT_EQ(at(1200, 0), metres(1200, 0));                      // the first row is the north edge
     EXPECT_EQ(at(0, 1200), metres(0, 1200));

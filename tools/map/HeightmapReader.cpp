@@ -3,6 +3,7 @@
 #include "gfx/Bitmap.h"
 #include "tools/common/FileBytes.h"
 #include "tools/map/EarthScale.h"
+#include "tools/map/GeoTiff.h"
 #include "tools/map/SrtmTile.h"
 
 #include <png.h>
@@ -20,17 +21,6 @@ namespace {
 const uint64_t MAX_FILE_BYTES = uint64_t(1) << 30;
 
 std::string SizeText(uint64_t w, uint64_t h) { return std::to_string(w) + "x" + std::to_string(h); }
-
-// Empty when the size is acceptable.
-std::string CheckSize(uint64_t w, uint64_t h)
-{
-    if (w < 1 || h < 1)
-        return "image has no pixels (" + SizeText(w, h) + ")";
-    if (w > uint64_t(HEIGHTMAP_MAX_SIDE) || h > uint64_t(HEIGHTMAP_MAX_SIDE) || w * h > HEIGHTMAP_MAX_PIXELS)
-        return "image of " + SizeText(w, h) + " is too large (sides up to " + std::to_string(HEIGHTMAP_MAX_SIDE) +
-               ", 2^27 pixels in all)";
-    return std::string();
-}
 
 // Size, white and format; the samples are the caller's to fill.
 void Describe(Heightmap& out, int w, int h, uint32_t maxValue, const std::string& format)
@@ -93,7 +83,7 @@ bool DecodePgm(const uint8_t* data, size_t size, Heightmap& out, std::string& er
         return true;
     }
     ++pos;
-    error = CheckSize(w, h);
+    error = CheckHeightmapSize(w, h);
     if (!error.empty())
         return true;
     if (maxValue < 1 || maxValue > 65535) {
@@ -198,7 +188,7 @@ bool ReadPngRows(PngState& state, uint32_t& width, uint32_t& height)
     png_read_info(png, info);
     width = png_get_image_width(png, info);
     height = png_get_image_height(png, info);
-    if (!CheckSize(width, height).empty())
+    if (!CheckHeightmapSize(width, height).empty())
         return true;  // the caller words the message
     int type = png_get_color_type(png, info);
     const bool colour = (type & PNG_COLOR_MASK_COLOR) != 0;
@@ -261,7 +251,7 @@ bool DecodePng(const uint8_t* data, size_t size, Heightmap& out, std::string& er
     bool failed = ReadPngRows(state, w, h);
     png_destroy_read_struct(&state.png, &state.info, nullptr);
     if (failed) {
-        error = state.message[0] ? std::string("PNG: ") + state.message : CheckSize(w, h);
+        error = state.message[0] ? std::string("PNG: ") + state.message : CheckHeightmapSize(w, h);
         out.samples = std::vector<uint16_t>();
         return true;
     }
@@ -300,6 +290,16 @@ bool DecodeBmp(const uint8_t* data, size_t size, Heightmap& out, std::string& er
 
 } // namespace
 
+std::string CheckHeightmapSize(uint64_t w, uint64_t h)
+{
+    if (w < 1 || h < 1)
+        return "image has no pixels (" + SizeText(w, h) + ")";
+    if (w > uint64_t(HEIGHTMAP_MAX_SIDE) || h > uint64_t(HEIGHTMAP_MAX_SIDE) || w * h > HEIGHTMAP_MAX_PIXELS)
+        return "image of " + SizeText(w, h) + " is too large (sides up to " + std::to_string(HEIGHTMAP_MAX_SIDE) +
+               ", 2^27 pixels in all)";
+    return std::string();
+}
+
 bool DecodeHeightmap(const uint8_t* data, size_t size, Heightmap& out, std::string& error)
 {
     static const uint8_t PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -309,6 +309,8 @@ bool DecodeHeightmap(const uint8_t* data, size_t size, Heightmap& out, std::stri
         return DecodePgm(data, size, out, error);
     if (size >= 2 && data[0] == 'B' && data[1] == 'M')
         return DecodeBmp(data, size, out, error);
+    if (IsTiff(data, size))
+        return DecodeGeoTiff(data, size, out, error);
     // An SRTM tile has no header, only its size: after the signatures, as
     // no real first height reads as one of them (they mean 16 km and more).
     if (IsSrtmSize(size))
@@ -316,7 +318,7 @@ bool DecodeHeightmap(const uint8_t* data, size_t size, Heightmap& out, std::stri
     if (size >= 2 && data[0] == 'P' && data[1] >= '1' && data[1] <= '7')
         error = "only binary grayscale PGM (P5) is read; this is a P" + std::string(1, char(data[1])) + " file";
     else
-        error = "not a PNG, binary PGM, BMP or SRTM .hgt file";
+        error = "not a PNG, binary PGM, BMP, GeoTIFF or SRTM .hgt file";
     return true;
 }
 

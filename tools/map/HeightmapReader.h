@@ -31,10 +31,13 @@ struct Heightmap {
 constexpr int HEIGHTMAP_MAX_SIDE = 16385;
 constexpr uint64_t HEIGHTMAP_MAX_PIXELS = uint64_t(1) << 27;
 
+// Empty when a picture of that size may be read; else the reason it may not.
+std::string CheckHeightmapSize(uint64_t width, uint64_t height);
+
 // Reads a PNG (grayscale of any depth; colour by luminance), a binary PGM
-// (P5, 8 or 16 bit), a 24-bit BMP (by luminance), told apart by their
-// first bytes, or an SRTM .hgt tile, known by its size (its heights from
-// the lowest as 0 to the highest as white). Samples are taken as stored:
+// (P5, 8 or 16 bit), a 24-bit BMP (by luminance), a GeoTIFF, told apart by
+// their first bytes, or an SRTM .hgt tile, known by its size (the
+// elevation models' heights from the lowest as 0 to the highest as white). Samples are taken as stored:
 // no gamma is applied, since they are heights, not light. True on
 // failure, with `error` saying why.
 bool ReadHeightmap(const std::string& path, Heightmap& out, std::string& error);

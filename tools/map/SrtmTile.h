@@ -17,6 +17,8 @@ int SrtmArcSeconds(int side);
 // The heights, voids filled from their neighbours, as samples from the
 // lowest (0) to the highest (maxValue). True on failure, with `error`.
 bool DecodeSrtm(const uint8_t* data, size_t size, Heightmap& out, std::string& error);
+// The same for a square of any side, from 2 * side * side bytes.
+bool DecodeSrtmSide(const uint8_t* data, int side, Heightmap& out, std::string& error);
 
 // The south-west corner a tile's name gives ("N36W085.hgt": 36, -85).
 // False when the name has no such corner.

@@ -21,6 +21,36 @@ Direction FromAngles(double elevationDegrees, double azimuthDegrees)
 
 Direction FromAngles(const SunAngles& s) { return FromAngles(s.elevation, s.azimuth); }
 
+// Each byte decodes on its own, so the three components are tabled once,
+// exactly as the game computes them.
+struct ComponentTables {
+    double xs[256], ys[256], zs[256];
+    ComponentTables()
+    {
+        for (uint32_t i = 0; i < 256; ++i) {
+            xs[i] = LightDirFromWord(i << 16).x;
+            ys[i] = LightDirFromWord(i << 8).y;
+            zs[i] = LightDirFromWord(i).z;
+        }
+    }
+};
+
+// The largest cosine to `want` of any direction (x, y, z) with z between
+// the lowest and highest z byte: as z grows the direction sweeps one arc,
+// so the cosine peaks at an end or where its derivative vanishes.
+double BestCosineAlongZ(double x, double y, const Direction& want, double zLow, double zHigh)
+{
+    const double across = x * want.x + y * want.y, length2 = x * x + y * y;
+    auto cosine = [&](double z) { return (across + z * want.z) / std::sqrt(length2 + z * z); };
+    double best = std::fmax(cosine(zLow), cosine(zHigh));
+    if (across != 0.0) {
+        const double peak = want.z * length2 / across;
+        if (peak > zLow && peak < zHigh)
+            best = std::fmax(best, cosine(peak));
+    }
+    return best;
+}
+
 } // namespace
 
 SunAngles SunAnglesOfWord(uint32_t lightWord)
@@ -43,24 +73,24 @@ SunAngles SunAnglesOfWord(uint32_t lightWord)
     return s;
 }
 
+
 uint32_t NearestLightWord(double elevationDegrees, double azimuthDegrees)
 {
+    static const ComponentTables table;
+    const double *xs = table.xs, *ys = table.ys, *zs = table.zs;
     Direction want = FromAngles(elevationDegrees, azimuthDegrees);
-    // Each byte decodes on its own, so the three components are tabled
-    // once, exactly as the game computes them.
-    double xs[256], ys[256], zs[256];
-    for (uint32_t i = 0; i < 256; ++i) {
-        xs[i] = LightDirFromWord(i << 16).x;
-        ys[i] = LightDirFromWord(i << 8).y;
-        zs[i] = LightDirFromWord(i).z;
-    }
-    // Every word is tried: 2^24 dot products are quick, and nothing about
-    // the odd decoding has to be reasoned out. Among words of the same
-    // direction the longest wins, so "straight up" reads (0, 0, 1).
+    // Every word is weighed in the same order as a plain search over all
+    // 2^24 would, so ties fall the same way: among words of the same
+    // direction the longest wins, and "straight up" reads (0, 0, 1). A row
+    // of z bytes whose best cosine cannot reach the best so far is passed
+    // over; `best` only grows, so nothing in such a row could have won.
+    const double rounding = 1e-9;  // far above the error of either cosine
     double best = -2.0, bestLength = 0.0;
     uint32_t bestWord = 0;
     for (uint32_t bx = 0; bx < 256; ++bx) {
         for (uint32_t by = 0; by < 256; ++by) {
+            if ((bx | by) != 0 && BestCosineAlongZ(xs[bx], ys[by], want, zs[0], zs[255]) < best - 1e-12 - rounding)
+                continue;
             for (uint32_t bz = 0; bz < 256; ++bz) {
                 double length2 = xs[bx] * xs[bx] + ys[by] * ys[by] + zs[bz] * zs[bz];
                 if (length2 == 0.0)

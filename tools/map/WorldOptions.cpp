@@ -46,9 +46,11 @@ std::string BuildUsage(Command command)
         snprintf(text, sizeof text,
                  "usage: terravell-map import HEIGHTMAP -o DIR [options]\n"
                  "Turns an elevation model or a grayscale picture into a world in DIR: map1.raw and\n"
-                 "its terrain textures. HEIGHTMAP is an SRTM .hgt tile, an 8- or 16-bit grayscale\n"
+                 "its terrain textures. HEIGHTMAP is a GeoTIFF elevation model (one band of int16,\n"
+                 "uint16, int32 or float32 metres), an SRTM .hgt tile, an 8- or 16-bit grayscale\n"
                  "PNG, a binary PGM (P5, 8 or 16 bit) or a 24-bit BMP (colour pictures are read by\n"
-                 "luminance). Its top row becomes the map's row 0, its left column column 0.\n"
+                 "luminance). Its top row (north) becomes the map's row 0, its left column column 0;\n"
+                 "the elevation models' voids are filled from their neighbours.\n"
                  "\n"
                  "Each source sample becomes one vertex, the grid padded or cropped by less than a\n"
                  "tile at its far edges; a source beyond the game's %u vertices keeps every\n"

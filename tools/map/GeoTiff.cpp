@@ -1,0 +1,415 @@
+#include "tools/map/GeoTiff.h"
+
+#include "tools/map/EarthScale.h"
+#include "tools/map/ElevationGrid.h"
+
+#include <geotiffio.h>
+#include <tiffio.h>
+#include <xtiffio.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The nodata value as GDAL writes it: a number in ASCII. libgeotiff
+// leaves this tag unregistered, so libtiff would drop it with a warning.
+const ttag_t GDAL_NODATA_TAG = 42113;
+
+// libtiff keeps one chain of tag extenders for the process; ours hands on
+// to the one before it, libgeotiff's.
+TIFFExtendProc previousExtender = nullptr;
+
+void AddNodataTag(TIFF* tiff)
+{
+    static const TIFFFieldInfo nodata[] = {
+        {GDAL_NODATA_TAG, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0, const_cast<char*>("GDALNoDataValue")}};
+    TIFFMergeFieldInfo(tiff, nodata, 1);
+    if (previousExtender)
+        previousExtender(tiff);
+}
+
+void RegisterTags()
+{
+    static const bool registered = [] {
+        XTIFFInitialize();
+        previousExtender = TIFFSetTagExtender(AddNodataTag);
+        return true;
+    }();
+    (void)registered;
+}
+
+// libtiff reads the file through these, from memory.
+struct TiffSource {
+    const uint8_t* data;
+    size_t size;
+    uint64_t pos;
+    std::string reason;  // libtiff's first error: later ones tend to be consequences
+};
+
+tmsize_t ReadSource(thandle_t handle, void* buffer, tmsize_t count)
+{
+    TiffSource* s = static_cast<TiffSource*>(handle);
+    const uint64_t left = s->pos < s->size ? s->size - s->pos : 0;
+    const size_t n = count > 0 ? size_t(std::min(uint64_t(count), left)) : 0;
+    if (n > 0)
+        memcpy(buffer, s->data + s->pos, n);
+    s->pos += n;
+    return tmsize_t(n);
+}
+
+tmsize_t WriteNothing(thandle_t, void*, tmsize_t) { return 0; }
+
+// Any position is allowed, reads past the end returning nothing, but one
+// that wraps around (a step back taken as a huge step on) is an error.
+toff_t SeekSource(thandle_t handle, toff_t offset, int whence)
+{
+    TiffSource* s = static_cast<TiffSource*>(handle);
+    const uint64_t base = whence == SEEK_CUR ? s->pos : whence == SEEK_END ? s->size : 0;
+    if (offset > UINT64_MAX - base)
+        return toff_t(-1);
+    s->pos = base + offset;
+    return s->pos;
+}
+
+int CloseNothing(thandle_t) { return 0; }
+toff_t SourceSize(thandle_t handle) { return static_cast<TiffSource*>(handle)->size; }
+int MapNothing(thandle_t, void**, toff_t*) { return 0; }
+void UnmapNothing(thandle_t, void*, toff_t) {}
+
+// libtiff starts some messages with the name the file was opened under.
+const char TIFF_NAME[] = "heightmap";
+
+int KeepFirstError(TIFF*, void* source, const char*, const char* format, va_list args)
+{
+    std::string& reason = static_cast<TiffSource*>(source)->reason;
+    if (reason.empty()) {
+        char text[200];
+        vsnprintf(text, sizeof text, format, args);
+        reason = text;
+        const std::string named = std::string(TIFF_NAME) + ": ";
+        if (reason.rfind(named, 0) == 0)
+            reason.erase(0, named.size());
+    }
+    return 1;  // handled: nothing reaches stderr
+}
+
+int IgnoreWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+void IgnoreGeoKeyError(GTIF*, int, const char*, ...) {}
+
+// Deflate packs at most about 1,032 bytes into one and LZW about 1,370:
+// a header that promises more than this many times the file is refused
+// before anything its size is allocated.
+const uint64_t MAX_COMPRESSION = 1400;
+// A strip or tile buffer this small is allowed whatever the file's size,
+// so a tiny picture may sit in the usual 256 or 512 sample tiles.
+const uint64_t SMALL_BUFFER = uint64_t(1) << 20;
+// Caps libtiff's own allocations (compressed strips, codec state), which a
+// header could otherwise size; uncompressed strips go straight into ours.
+const tmsize_t MAX_LIBTIFF_ALLOCATION = tmsize_t(256) << 20;
+
+enum class SampleType { Int16, UInt16, Int32, Float32 };
+
+// What the samples are, and how many bytes each takes.
+struct Layout {
+    uint32_t width = 0, height = 0;
+    SampleType type = SampleType::Int16;
+    int bytes = 2;
+    bool tiled = false;
+    uint32_t blockWidth = 0, blockHeight = 0;  // a tile's size, or a strip's: the width by rows per strip
+};
+
+const char* TypeName(SampleType type)
+{
+    static const char* names[] = {"int16", "uint16", "int32", "float32"};
+    return names[int(type)];
+}
+
+// How the samples are stored. Refuses all but one band of a type heights
+// come in, and sizes the file cannot hold.
+bool ReadLayout(TIFF* tiff, uint64_t fileSize, Layout& layout, std::string& error)
+{
+    if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &layout.width) || !TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &layout.height))
+        return true;
+    error = CheckHeightmapSize(layout.width, layout.height);
+    if (!error.empty())
+        return true;
+    uint16_t bands = 1, bits = 1, format = SAMPLEFORMAT_UINT, orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &bands);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &format);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
+    if (bands != 1) {
+        error = "GeoTIFF has " + std::to_string(bands) + " bands; only one band of heights is read";
+        return true;
+    }
+    const struct {
+        uint16_t format, bits;
+        SampleType type;
+    } known[] = {{SAMPLEFORMAT_INT, 16, SampleType::Int16}, {SAMPLEFORMAT_UINT, 16, SampleType::UInt16},
+                 {SAMPLEFORMAT_INT, 32, SampleType::Int32}, {SAMPLEFORMAT_IEEEFP, 32, SampleType::Float32}};
+    bool found = false;
+    for (const auto& k : known)
+        if (k.format == format && k.bits == bits)
+            layout.type = k.type, layout.bytes = bits / 8, found = true;
+    if (!found) {
+        static const char* formats[] = {"", "uint", "int", "float", "untyped ", "complex int", "complex float"};
+        std::string name = format < 7 && format > 0 ? formats[format] + std::to_string(bits)
+                                                     : "format " + std::to_string(format) + ", " + std::to_string(bits) + "-bit";
+        error = "GeoTIFF samples are " + name + "; only int16, uint16, int32 and float32 heights are read";
+        return true;
+    }
+    // Rows run north to south, as elevation models are written; a picture
+    // stored another way round is not worth the guesswork.
+    if (orientation != ORIENTATION_TOPLEFT) {
+        error = "GeoTIFF orientation " + std::to_string(orientation) + " is not read; only rows from the top-left";
+        return true;
+    }
+    layout.tiled = TIFFIsTiled(tiff);
+    uint32_t rowsPerStrip = layout.height;
+    if (layout.tiled) {
+        TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &layout.blockWidth);
+        TIFFGetField(tiff, TIFFTAG_TILELENGTH, &layout.blockHeight);
+        if (layout.blockWidth == 0 || layout.blockHeight == 0 || layout.blockWidth > 65536 || layout.blockHeight > 65536) {
+            error = "GeoTIFF tiles of " + std::to_string(layout.blockWidth) + "x" + std::to_string(layout.blockHeight) +
+                    " are not read";
+            return true;
+        }
+    } else {
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+        layout.blockWidth = layout.width;
+        layout.blockHeight = rowsPerStrip == 0 || rowsPerStrip > layout.height ? layout.height : rowsPerStrip;
+    }
+    const uint64_t pictureBytes = uint64_t(layout.width) * layout.height * uint64_t(layout.bytes);
+    const uint64_t blockBytes = uint64_t(layout.blockWidth) * layout.blockHeight * uint64_t(layout.bytes);
+    const uint64_t canHold = MAX_COMPRESSION * fileSize;
+    if (pictureBytes > canHold || blockBytes > std::max(canHold, SMALL_BUFFER)) {
+        error = "GeoTIFF header promises more pixels than the file can hold";
+        return true;
+    }
+    return false;
+}
+
+// Where the picture lies, as far as the file says.
+struct Georeference {
+    bool scaled = false;
+    double scaleX = 0.0, scaleY = 0.0;  // model units per pixel; Y > 0 when rows run south
+    bool tied = false;
+    double tieRow = 0.0, tieY = 0.0;    // a raster row and the model y it lies at
+    bool rotated = false;
+    unsigned short modelType = 0, linearUnits = 0;
+};
+
+Georeference ReadGeoreference(TIFF* tiff)
+{
+    Georeference geo;
+    uint16_t count = 0;
+    double* values = nullptr;
+    if (TIFFGetField(tiff, TIFFTAG_GEOPIXELSCALE, &count, &values) && count >= 2) {
+        geo.scaled = true;
+        geo.scaleX = values[0], geo.scaleY = values[1];
+    }
+    if (TIFFGetField(tiff, TIFFTAG_GEOTIEPOINTS, &count, &values) && count >= 6) {
+        geo.tied = true;
+        geo.tieRow = values[1], geo.tieY = values[4];
+    }
+    // The matrix maps (column, row) to (x, y): its diagonal is the pixel
+    // size and its last column the corner, when there is no scale tag.
+    if (!geo.scaled && TIFFGetField(tiff, TIFFTAG_GEOTRANSMATRIX, &count, &values) && count >= 16) {
+        geo.scaled = geo.tied = true;
+        geo.scaleX = values[0], geo.scaleY = -values[5];
+        geo.tieRow = 0.0, geo.tieY = values[7];
+        geo.rotated = values[1] != 0.0 || values[4] != 0.0;
+    }
+    GTIF* keys = GTIFNewEx(tiff, IgnoreGeoKeyError, nullptr);
+    if (keys) {
+        GTIFKeyGetSHORT(keys, GTModelTypeGeoKey, &geo.modelType, 0, 1);
+        GTIFKeyGetSHORT(keys, ProjLinearUnitsGeoKey, &geo.linearUnits, 0, 1);
+        GTIFFree(keys);
+    }
+    return geo;
+}
+
+// Metres in one linear unit of the file; 0 when the unit is not known here.
+double MetresPerUnit(unsigned short unit)
+{
+    switch (unit) {
+    case 0:  // not given: projected systems are nearly all in metres
+    case Linear_Meter: return 1.0;
+    case Linear_Foot: return 0.3048;
+    case Linear_Foot_US_Survey: return 1200.0 / 3937.0;
+    default: return 0.0;
+    }
+}
+
+// The spacing in metres, or 0 with the reason in spacingSource.
+void SetSpacing(const Georeference& geo, int height, Heightmap& out)
+{
+    const double across = std::fabs(geo.scaleX), down = std::fabs(geo.scaleY);
+    char text[160];
+    if (!geo.scaled || !(across > 0.0 && down > 0.0 && std::isfinite(across) && std::isfinite(down))) {
+        out.spacingSource = "the file gives no pixel size: give --pixel-size";
+        return;
+    }
+    if (geo.modelType == ModelTypeGeographic) {
+        double latitude = geo.tied ? geo.tieY - (height / 2.0 - geo.tieRow) * geo.scaleY : 0.0;
+        const bool known = geo.tied && std::fabs(latitude) <= 90.0;  // false for NaN too
+        if (across == down)
+            snprintf(text, sizeof text, "%.4g arc-second%s", across * 3600, std::fabs(across * 3600 - 1.0) < 1e-9 ? "" : "s");
+        else
+            snprintf(text, sizeof text, "%.4g x %.4g arc-seconds", across * 3600, down * 3600);
+        if (!known)
+            strncat(text, ", latitude unknown,", sizeof text - strlen(text) - 1);
+        SpacingFromDegrees(out, across, down, known ? latitude : 0.0, text);
+    } else if (geo.modelType == ModelTypeProjected) {
+        const double metres = MetresPerUnit(geo.linearUnits);
+        if (metres == 0.0) {
+            out.spacingSource = "unit " + std::to_string(geo.linearUnits) + " unknown: give --pixel-size";
+            return;
+        }
+        out.spacingX = across * metres, out.spacingY = down * metres;
+        if (across == down)
+            snprintf(text, sizeof text, "pixel size %.4g m, from the file", out.spacingX);
+        else
+            snprintf(text, sizeof text, "pixel size %.4g x %.4g m, from the file", out.spacingX, out.spacingY);
+        out.spacingSource = text;
+    } else {
+        out.spacingSource = geo.modelType == 0 ? "the file names no model type: give --pixel-size"
+                                               : "model type " + std::to_string(geo.modelType) + " unknown: give --pixel-size";
+        return;
+    }
+    if (geo.rotated)
+        out.spacingSource += " (its rotation ignored)";
+}
+
+// Heights of a block's samples put where they belong in the picture,
+// clipped to it; nodata and non-finite values become voids (NaN).
+void StoreBlock(const uint8_t* block, const Layout& layout, uint32_t left, uint32_t top, double nodata, bool flipX,
+                bool flipY, std::vector<float>& metres)
+{
+    const uint32_t columns = std::min(layout.blockWidth, layout.width - left);
+    const uint32_t rows = std::min(layout.blockHeight, layout.height - top);
+    for (uint32_t r = 0; r < rows; ++r) {
+        const uint8_t* p = block + size_t(r) * layout.blockWidth * size_t(layout.bytes);
+        const uint32_t y = flipY ? layout.height - 1 - (top + r) : top + r;
+        for (uint32_t c = 0; c < columns; ++c, p += layout.bytes) {
+            double v = 0.0;
+            int16_t i16;
+            uint16_t u16;
+            int32_t i32;
+            float f32;
+            switch (layout.type) {
+            case SampleType::Int16: memcpy(&i16, p, 2), v = i16; break;
+            case SampleType::UInt16: memcpy(&u16, p, 2), v = u16; break;
+            case SampleType::Int32: memcpy(&i32, p, 4), v = i32; break;
+            case SampleType::Float32: memcpy(&f32, p, 4), v = f32; break;
+            }
+            const uint32_t x = flipX ? layout.width - 1 - (left + c) : left + c;
+            metres[size_t(y) * layout.width + x] = !std::isfinite(v) || v == nodata ? NAN : float(v);
+        }
+    }
+}
+
+// The nodata value, rounded as the samples are stored; NaN when none.
+double ReadNodata(TIFF* tiff, SampleType type)
+{
+    char* text = nullptr;
+    if (!TIFFGetField(tiff, GDAL_NODATA_TAG, &text) || !text)
+        return NAN;
+    char* end = nullptr;
+    double nodata = strtod(text, &end);
+    if (end == text)
+        return NAN;
+    if (type == SampleType::Float32 && std::fabs(nodata) <= 3.4028234663852886e38)
+        nodata = float(nodata);
+    return nodata;
+}
+
+std::string CompressionName(TIFF* tiff)
+{
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    if (compression == COMPRESSION_NONE)
+        return "uncompressed";
+    if (compression == COMPRESSION_DEFLATE || compression == COMPRESSION_ADOBE_DEFLATE)
+        return "deflate";
+    const TIFFCodec* codec = TIFFFindCODEC(compression);
+    return codec ? codec->name : "compression " + std::to_string(compression);
+}
+
+bool ReadGeoTiff(TIFF* tiff, uint64_t fileSize, Heightmap& out, std::string& error)
+{
+    Layout layout;
+    if (ReadLayout(tiff, fileSize, layout, error))
+        return true;
+    const Georeference geo = ReadGeoreference(tiff);
+    const double nodata = ReadNodata(tiff, layout.type);
+    std::vector<uint8_t> block(size_t(layout.blockWidth) * layout.blockHeight * size_t(layout.bytes));
+    std::vector<float> metres(size_t(layout.width) * layout.height);
+    for (uint32_t top = 0; top < layout.height; top += layout.blockHeight)
+        for (uint32_t left = 0; left < layout.width; left += layout.blockWidth) {
+            const tmsize_t got = layout.tiled
+                ? TIFFReadEncodedTile(tiff, TIFFComputeTile(tiff, left, top, 0, 0), block.data(), tmsize_t(block.size()))
+                : TIFFReadEncodedStrip(tiff, TIFFComputeStrip(tiff, top, 0), block.data(), tmsize_t(block.size()));
+            const uint64_t rows = layout.tiled ? layout.blockHeight : std::min(layout.blockHeight, layout.height - top);
+            if (got < 0 || uint64_t(got) < rows * layout.blockWidth * uint64_t(layout.bytes)) {
+                if (got >= 0)
+                    error = "GeoTIFF " + std::string(layout.tiled ? "tile" : "strip") + " holds too few samples";
+                return true;
+            }
+            StoreBlock(block.data(), layout, left, top, nodata, geo.scaleX < 0.0, geo.scaleY < 0.0, metres);
+        }
+    const long filled = FillVoids(metres, int(layout.width), int(layout.height));
+    if (filled < 0) {
+        error = "GeoTIFF holds only nodata";
+        return true;
+    }
+    const bool whole = layout.type != SampleType::Float32;
+    StoreElevation(metres, int(layout.width), int(layout.height), whole ? 1.0 : 0.0, out);
+    SetSpacing(geo, int(layout.height), out);
+    const std::string how = CompressionName(tiff);
+    char format[200];
+    snprintf(format, sizeof format, "GeoTIFF, %s, %ux%u, %s, %s, heights %.1f .. %.1f m, %ld void%s filled",
+             TypeName(layout.type), layout.width, layout.height, layout.tiled ? "tiled" : "in strips", how.c_str(),
+             out.metresLow, out.metresLow + out.maxValue * out.metresPerValue, filled, filled == 1 ? "" : "s");
+    out.format = format;
+    return false;
+}
+
+} // namespace
+
+bool IsTiff(const uint8_t* data, size_t size)
+{
+    return size >= 4 && ((data[0] == 'I' && data[1] == 'I' && (data[2] == 42 || data[2] == 43) && data[3] == 0) ||
+                         (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && (data[3] == 42 || data[3] == 43)));
+}
+
+bool DecodeGeoTiff(const uint8_t* data, size_t size, Heightmap& out, std::string& error)
+{
+    RegisterTags();
+    TiffSource source{data, size, 0, std::string()};
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(options, KeepFirstError, &source);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, IgnoreWarning, &source);
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, MAX_LIBTIFF_ALLOCATION);
+    // "m": the bytes are read, never mapped, so libtiff cannot write to them.
+    TIFF* tiff = TIFFClientOpenExt(TIFF_NAME, "rm", &source, ReadSource, WriteNothing, SeekSource, CloseNothing,
+                                   SourceSize, MapNothing, UnmapNothing, options);
+    TIFFOpenOptionsFree(options);
+    error.clear();
+    bool failed = !tiff || ReadGeoTiff(tiff, size, out, error);
+    if (tiff)
+        TIFFClose(tiff);
+    if (failed) {
+        if (error.empty())
+            error = "TIFF: " + (source.reason.empty() ? std::string("unreadable file") : source.reason);
+        out.samples = std::vector<uint16_t>();
+    }
+    return failed;
+}
