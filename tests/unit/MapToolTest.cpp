@@ -5,7 +5,6 @@
 #include "tools/common/AssetNames.h"
 #include "tools/common/FileBytes.h"
 #include "tools/map/HeightmapReader.h"
-#include "tools/map/Resampler.h"
 #include "tools/map/SunDirection.h"
 #include "tools/map/WorldOptions.h"
 #include "world/Map.h"
@@ -272,21 +271,6 @@ TEST(MapTool, SrtmTilesAreReadNorthFirstWithVoidsFilled)
     EXPECT_EQ(imported.Columns(), 1201u);
     EXPECT_EQ(imported.header.cellSize, 8u);
     EXPECT_EQ(imported.header.heightScale, 152u);
-}
-
-// Corner pixels land on corner vertices; in between, bilinear weights.
-TEST(MapTool, ResamplesBilinearlyAndQuantisesToTheWholeRange)
-{
-    Heightmap picture;
-    picture.width = 3, picture.height = 2, picture.samples = {0, 100, 50, 200, 0, 255};
-    std::vector<float> v = ResampleBilinear(picture, 5, 3);
-    const float want[15] = {0, 50, 100, 75, 50, 100, 75, 50, 101.25, 152.5, 200, 100, 0, 127.5, 255};
-    for (int i = 0; i < 15; ++i)
-        EXPECT_NEAR(v[i] * 255.0f, want[i], 1e-3) << "vertex " << i;
-    EXPECT_NEAR(ResampleBilinear(picture, 1, 1)[0] * 255.0f, 50.0f, 1e-3);  // one vertex: the middle
-    EXPECT_EQ(QuantiseHeights({0.0f, 0.5f, 1.0f, -1.0f, 2.0f}, false), (std::vector<uint8_t>{0, 128, 255, 0, 255}));
-    EXPECT_EQ(QuantiseHeights({0.25f, 0.5f, 0.75f}, true), (std::vector<uint8_t>{0, 128, 255}));
-    EXPECT_EQ(QuantiseHeights({0.5f, 0.5f}, true), (std::vector<uint8_t>{128, 128}));  // flat: no division by 0
 }
 
 TEST(MapTool, GenerateAndImportWriteWhatTheGameReadsAndReplaceNothingUnasked)

@@ -1,5 +1,6 @@
-// Writes the made-up SRTM tile the tests import, for the README's picture.
-#include "tests/support/SampleDem.h"
+// make_sample_dem: writes the made-up SRTM tile that the tests import and
+// the README shows imported.
+#include "tools/shot/SampleDem.h"
 #include "tools/common/FileBytes.h"
 
 #include <cstdio>

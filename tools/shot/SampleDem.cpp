@@ -1,4 +1,4 @@
-#include "tests/support/SampleDem.h"
+#include "tools/shot/SampleDem.h"
 
 #include "tools/common/Noise.h"
 
