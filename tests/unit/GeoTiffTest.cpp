@@ -107,7 +107,7 @@ TEST(GeoTiff, HostileFilesAreRefusedWithOneLine)
         {PlaneTiff({4, 3, SAMPLEFORMAT_IEEEFP, 32, COMPRESSION_NONE, 0, 2, 0, {}, {}, "11"}, flat), "GeoTIFF holds only nodata"},
         {HandMadeTiff(17000, 1, 16), "image of 17000x1 is too large"},
         {HandMadeTiff(16000, 8000, 16), "GeoTIFF header promises more pixels than the file can hold"},
-        {std::vector<uint8_t>(small.begin(), small.end() - 3), "TIFF: "},  // the strip cut short
+        {std::vector<uint8_t>(small.begin(), small.end() - 3), "GeoTIFF strip 1 of 1 lies outside the file"},
     };
     const size_t directory = good[4] | good[5] << 8;  // written after the tiles
     for (size_t keep : {size_t(4), size_t(8), size_t(100), directory, directory + 20})

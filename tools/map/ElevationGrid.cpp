@@ -5,6 +5,10 @@
 
 long FillVoids(std::vector<float>& metres, int width, int height)
 {
+    // Most grids have no voids: they cost one pass and no allocation.
+    const long voids = long(std::count_if(metres.begin(), metres.end(), [](float m) { return std::isnan(m); }));
+    if (voids == 0 || voids == long(metres.size()))
+        return voids == 0 ? 0 : -1;
     std::vector<size_t> layer, next;
     std::vector<bool> queued(metres.size(), false);
     auto neighbours = [width, height](size_t i, size_t out[4]) {
@@ -15,11 +19,9 @@ long FillVoids(std::vector<float>& metres, int width, int height)
         if (y + 1 < height) out[n++] = i + size_t(width);
         return n;
     };
-    long voids = 0;
     for (size_t i = 0; i < metres.size(); ++i) {
         if (!std::isnan(metres[i]))
             continue;
-        ++voids;
         size_t around[4];
         int n = neighbours(i, around);
         for (int k = 0; k < n; ++k)
@@ -28,8 +30,6 @@ long FillVoids(std::vector<float>& metres, int width, int height)
                 break;
             }
     }
-    if (voids == long(metres.size()))
-        return -1;
     std::vector<float> values;
     while (!layer.empty()) {
         // A whole layer is worked out before any of it is written, so a

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -79,7 +80,17 @@ toff_t SeekSource(thandle_t handle, toff_t offset, int whence)
 
 int CloseNothing(thandle_t) { return 0; }
 toff_t SourceSize(thandle_t handle) { return static_cast<TiffSource*>(handle)->size; }
-int MapNothing(thandle_t, void**, toff_t*) { return 0; }
+// Mapped, libtiff reads tags and strips in place, where it would otherwise
+// grow a buffer step by step for every array a header claims. It never
+// writes to a map: files it maps itself are mapped read-only.
+int MapSource(thandle_t handle, void** base, toff_t* size)
+{
+    TiffSource* s = static_cast<TiffSource*>(handle);
+    *base = const_cast<uint8_t*>(s->data);
+    *size = s->size;
+    return 1;
+}
+
 void UnmapNothing(thandle_t, void*, toff_t) {}
 
 // libtiff starts some messages with the name the file was opened under.
@@ -101,15 +112,11 @@ int KeepFirstError(TIFF*, void* source, const char*, const char* format, va_list
 
 int IgnoreWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
-void IgnoreGeoKeyError(GTIF*, int, const char*, ...) {}
-
 // Deflate packs at most about 1,032 bytes into one and LZW about 1,370:
-// a header that promises more than this many times the file is refused
-// before anything its size is allocated.
+// a header that promises a picture, or a single strip or tile, of more
+// than this many times the file is refused before anything its size is
+// allocated.
 const uint64_t MAX_COMPRESSION = 1400;
-// A strip or tile buffer this small is allowed whatever the file's size,
-// so a tiny picture may sit in the usual 256 or 512 sample tiles.
-const uint64_t SMALL_BUFFER = uint64_t(1) << 20;
 // Caps libtiff's own allocations (compressed strips, codec state), which a
 // header could otherwise size; uncompressed strips go straight into ours.
 const tmsize_t MAX_LIBTIFF_ALLOCATION = tmsize_t(256) << 20;
@@ -189,11 +196,50 @@ bool ReadLayout(TIFF* tiff, uint64_t fileSize, Layout& layout, std::string& erro
     const uint64_t pictureBytes = uint64_t(layout.width) * layout.height * uint64_t(layout.bytes);
     const uint64_t blockBytes = uint64_t(layout.blockWidth) * layout.blockHeight * uint64_t(layout.bytes);
     const uint64_t canHold = MAX_COMPRESSION * fileSize;
-    if (pictureBytes > canHold || blockBytes > std::max(canHold, SMALL_BUFFER)) {
+    if (pictureBytes > canHold || blockBytes > canHold) {
         error = "GeoTIFF header promises more pixels than the file can hold";
         return true;
     }
     return false;
+}
+
+// Every strip or tile must lie inside the file: checked before the
+// picture's buffers are allocated, as a header may promise blocks that
+// the file does not hold.
+bool CheckBlocksInFile(TIFF* tiff, const Layout& layout, uint64_t fileSize, std::string& error)
+{
+    const uint32_t blocks = layout.tiled ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+    for (uint32_t i = 0; i < blocks; ++i) {
+        int failed = 0;
+        const uint64_t offset = TIFFGetStrileOffsetWithErr(tiff, i, &failed);
+        const uint64_t bytes = TIFFGetStrileByteCountWithErr(tiff, i, &failed);
+        if (failed || bytes == 0 || offset > fileSize || bytes > fileSize - offset) {
+            error = "GeoTIFF " + std::string(layout.tiled ? "tile " : "strip ") + std::to_string(i + 1) + " of " +
+                    std::to_string(blocks) + " lies outside the file";
+            return true;
+        }
+    }
+    return false;
+}
+
+// The two keys wanted are short codes held in the key directory itself:
+// four shorts of header (the key count last), then four a key (its
+// number, 0 for "here", count 1, the value). Read here rather than through
+// GTIFNew, which allocates and clears large tables for every file: most
+// of the time a small file takes to decode.
+unsigned short ShortGeoKey(TIFF* tiff, geokey_t key)
+{
+    uint16_t count = 0;
+    uint16_t* directory = nullptr;
+    if (!TIFFGetField(tiff, TIFFTAG_GEOKEYDIRECTORY, &count, &directory) || count < 4)
+        return 0;
+    const size_t keys = std::min(size_t(directory[3]), size_t(count - 4) / 4);
+    for (size_t i = 0; i < keys; ++i) {
+        const uint16_t* entry = directory + 4 + 4 * i;
+        if (entry[0] == key && entry[1] == 0 && entry[2] == 1)
+            return entry[3];
+    }
+    return 0;
 }
 
 // Where the picture lies, as far as the file says.
@@ -227,12 +273,8 @@ Georeference ReadGeoreference(TIFF* tiff)
         geo.tieRow = 0.0, geo.tieY = values[7];
         geo.rotated = values[1] != 0.0 || values[4] != 0.0;
     }
-    GTIF* keys = GTIFNewEx(tiff, IgnoreGeoKeyError, nullptr);
-    if (keys) {
-        GTIFKeyGetSHORT(keys, GTModelTypeGeoKey, &geo.modelType, 0, 1);
-        GTIFKeyGetSHORT(keys, ProjLinearUnitsGeoKey, &geo.linearUnits, 0, 1);
-        GTIFFree(keys);
-    }
+    geo.modelType = ShortGeoKey(tiff, GTModelTypeGeoKey);
+    geo.linearUnits = ShortGeoKey(tiff, ProjLinearUnitsGeoKey);
     return geo;
 }
 
@@ -279,6 +321,8 @@ void SetSpacing(const Georeference& geo, int height, Heightmap& out)
         else
             snprintf(text, sizeof text, "pixel size %.4g x %.4g m, from the file", out.spacingX, out.spacingY);
         out.spacingSource = text;
+        if (geo.linearUnits == 0)
+            out.spacingSource += " (no unit given: metres assumed)";
     } else {
         out.spacingSource = geo.modelType == 0 ? "the file names no model type: give --pixel-size"
                                                : "model type " + std::to_string(geo.modelType) + " unknown: give --pixel-size";
@@ -326,7 +370,7 @@ double ReadNodata(TIFF* tiff, SampleType type)
     double nodata = strtod(text, &end);
     if (end == text)
         return NAN;
-    if (type == SampleType::Float32 && std::fabs(nodata) <= 3.4028234663852886e38)
+    if (type == SampleType::Float32 && std::fabs(nodata) <= std::numeric_limits<float>::max())
         nodata = float(nodata);
     return nodata;
 }
@@ -346,7 +390,7 @@ std::string CompressionName(TIFF* tiff)
 bool ReadGeoTiff(TIFF* tiff, uint64_t fileSize, Heightmap& out, std::string& error)
 {
     Layout layout;
-    if (ReadLayout(tiff, fileSize, layout, error))
+    if (ReadLayout(tiff, fileSize, layout, error) || CheckBlocksInFile(tiff, layout, fileSize, error))
         return true;
     const Georeference geo = ReadGeoreference(tiff);
     const double nodata = ReadNodata(tiff, layout.type);
@@ -370,6 +414,8 @@ bool ReadGeoTiff(TIFF* tiff, uint64_t fileSize, Heightmap& out, std::string& err
         error = "GeoTIFF holds only nodata";
         return true;
     }
+    // Heights are taken as metres: the vertical unit key is seldom set, and
+    // when it is, nearly always to metres.
     const bool whole = layout.type != SampleType::Float32;
     StoreElevation(metres, int(layout.width), int(layout.height), whole ? 1.0 : 0.0, out);
     SetSpacing(geo, int(layout.height), out);
@@ -398,9 +444,11 @@ bool DecodeGeoTiff(const uint8_t* data, size_t size, Heightmap& out, std::string
     TIFFOpenOptionsSetErrorHandlerExtR(options, KeepFirstError, &source);
     TIFFOpenOptionsSetWarningHandlerExtR(options, IgnoreWarning, &source);
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, MAX_LIBTIFF_ALLOCATION);
-    // "m": the bytes are read, never mapped, so libtiff cannot write to them.
-    TIFF* tiff = TIFFClientOpenExt(TIFF_NAME, "rm", &source, ReadSource, WriteNothing, SeekSource, CloseNothing,
-                                   SourceSize, MapNothing, UnmapNothing, options);
+    // "c": a single uncompressed strip is read whole rather than chopped
+    // into row blocks, which libtiff would table while opening, for as many
+    // rows as the header claims, before our size checks.
+    TIFF* tiff = TIFFClientOpenExt(TIFF_NAME, "rc", &source, ReadSource, WriteNothing, SeekSource, CloseNothing,
+                                   SourceSize, MapSource, UnmapNothing, options);
     TIFFOpenOptionsFree(options);
     error.clear();
     bool failed = !tiff || ReadGeoTiff(tiff, size, out, error);
