@@ -129,7 +129,7 @@ TEST(ImportPlan, RealLandIsTexturedByItsSlopeAsDrawn)
         ImportPlan plan = Plan(dem, options);
         MapFileData map = MapForParams({0, plan.tilesAcross, plan.tilesDown, plan.subdivisions, plan.cellSize, plan.heightScale});
         map.heights = PlanHeights(dem, options, plan);
-        AssignTileTextures(map, false);
+        AssignTileTextures(map, plan.SeaAtLowest());
         int steep = 0, flat = 0;
         for (uint32_t ty = 0; ty < map.header.height; ty += 3)
             for (uint32_t tx = 0; tx < map.header.width; tx += 3) {

@@ -30,6 +30,8 @@ struct ImportPlan {
 
     uint32_t Columns() const { return tilesAcross * subdivisions + 1; }
     uint32_t Rows() const { return tilesDown * subdivisions + 1; }
+    // Whether the lowest ground is water: real land only at the sea's level.
+    bool SeaAtLowest() const { return !trueScale || lowMetres <= 0.0; }
     // Metres per world unit, 0 when unknown.
     double MetresPerUnit() const { return cellMetres > 0.0 ? cellMetres / cellSize : 0.0; }
 };

@@ -184,8 +184,7 @@ int RunImport(const std::vector<std::string>& args)
     fputs(DescribePlan(picture, options, plan).c_str(), stdout);
     MapFileData map = MapForParams(p);
     map.heights = std::move(heights);
-    // Real land is under water only at the sea's level.
-    AssignTileTextures(map, !plan.trueScale || plan.lowMetres <= 0.0);
+    AssignTileTextures(map, plan.SeaAtLowest());
     ReportSun(options);
     if (WriteWorld(options.outDir, map, options.withAssets, options.assetDir, error))
         return Failure(error);
