@@ -80,6 +80,7 @@ toff_t SeekSource(thandle_t handle, toff_t offset, int whence)
 
 int CloseNothing(thandle_t) { return 0; }
 toff_t SourceSize(thandle_t handle) { return static_cast<TiffSource*>(handle)->size; }
+
 // Mapped, libtiff reads tags and strips in place, where it would otherwise
 // grow a buffer step by step for every array a header claims. It never
 // writes to a map: files it maps itself are mapped read-only.

@@ -51,6 +51,15 @@ double BestCosineAlongZ(double x, double y, const Direction& want, double zLow, 
     return best;
 }
 
+// The largest cosine to `want` of any direction (x, y, z) with y up to
+// yHigh and z up to zHigh, for x > 0: the numerator is at most its value
+// with y and z where they help most, and the length at least x.
+double BestCosineAlongYZ(double x, const Direction& want, double yHigh, double zHigh)
+{
+    const double most = x * want.x + yHigh * std::fmax(0.0, want.y) + zHigh * std::fmax(0.0, want.z);
+    return most >= 0.0 ? most / x : most / std::sqrt(x * x + yHigh * yHigh + zHigh * zHigh);
+}
+
 } // namespace
 
 SunAngles SunAnglesOfWord(uint32_t lightWord)
@@ -82,12 +91,15 @@ uint32_t NearestLightWord(double elevationDegrees, double azimuthDegrees)
     // Every word is weighed in the same order as a plain search over all
     // 2^24 would, so ties fall the same way: among words of the same
     // direction the longest wins, and "straight up" reads (0, 0, 1). A row
-    // of z bytes whose best cosine cannot reach the best so far is passed
-    // over; `best` only grows, so nothing in such a row could have won.
+    // of z bytes, or a plane of y and z bytes, whose best cosine cannot
+    // reach the best so far is passed over; `best` only grows, so nothing
+    // there could have won.
     const double rounding = 1e-9;  // far above the error of either cosine
     double best = -2.0, bestLength = 0.0;
     uint32_t bestWord = 0;
     for (uint32_t bx = 0; bx < 256; ++bx) {
+        if (bx != 0 && BestCosineAlongYZ(xs[bx], want, ys[255], zs[255]) < best - 1e-12 - rounding)
+            continue;
         for (uint32_t by = 0; by < 256; ++by) {
             if ((bx | by) != 0 && BestCosineAlongZ(xs[bx], ys[by], want, zs[0], zs[255]) < best - 1e-12 - rounding)
                 continue;
