@@ -2,7 +2,6 @@
 
 #include "gfx/Bitmap.h"
 #include "tools/common/FileBytes.h"
-#include "tools/map/EarthScale.h"
 #include "tools/map/GeoTiff.h"
 #include "tools/map/SrtmTile.h"
 
@@ -337,8 +336,7 @@ bool ReadHeightmap(const std::string& path, Heightmap& out, std::string& error)
     int latitude, longitude;
     if (IsSrtmSize(bytes.size()) && SrtmCorner(path, latitude, longitude)) {
         out.format += ", south-west corner " + std::to_string(latitude) + ", " + std::to_string(longitude);
-        const double step = SrtmArcSeconds(out.width) / 3600.0;
-        SpacingFromDegrees(out, step, step, latitude + 0.5, step < 0.0005 ? "1 arc-second" : "3 arc-seconds");
+        SetSrtmSpacing(out, &latitude);
     }
     return false;
 }

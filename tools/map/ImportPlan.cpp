@@ -20,6 +20,10 @@ double Known(double spacing) { return std::isfinite(spacing) && spacing > 0.0 ? 
 
 bool HasSpacing(const Heightmap& source) { return Known(source.spacingX) > 0.0 && Known(source.spacingY) > 0.0; }
 
+// A picture's heights span its own lowest to highest value, not black to
+// white, when asked or when they are elevations without a scale.
+bool StretchesPicture(const Heightmap& source, const WorldOptions& options) { return options.stretch || source.elevation; }
+
 bool Fits(uint64_t columns, uint64_t rows)
 {
     return columns <= MAP_MAX_VERTICES && rows <= MAP_MAX_VERTICES && columns * rows <= MAP_MAX_VERTICES;
@@ -160,7 +164,7 @@ std::vector<uint8_t> PlanHeights(const Heightmap& source, const WorldOptions& op
         const double cells = std::max(plan.Columns(), plan.Rows()) - 1.0;
         plan.cellSize = options.cellSizeGiven ? p.cellSize : uint16_t(std::clamp(std::round(defaultWidth / std::max(1.0, cells)), 1.0, 65535.0));
         plan.heightScale = p.heightScale;
-        return QuantiseHeights(values, options.stretch || source.elevation);
+        return QuantiseHeights(values, StretchesPicture(source, options));
     }
     auto [lo, hi] = std::minmax_element(values.begin(), values.end());
     const double low = *lo, span = double(*hi) - low;
@@ -205,7 +209,7 @@ std::string DescribePlan(const Heightmap& source, const WorldOptions& options, c
 
     if (!plan.trueScale) {
         snprintf(line, sizeof line, "heights: %s; cell size %u, height scale %u\n",
-                 options.stretch || source.elevation ? "lowest 0, highest 255" : "black 0, white 255",
+                 StretchesPicture(source, options) ? "lowest 0, highest 255" : "black 0, white 255",
                  unsigned(plan.cellSize), unsigned(plan.heightScale));
         text += line;
         if (!HasSpacing(source))

@@ -11,9 +11,20 @@ namespace {
 
 const int SRTM_SIDES[2] = {1201, 3601};
 
+const char* ArcLabel(int side) { return side == SRTM_SIDES[0] ? "3 arc-seconds" : "1 arc-second"; }
+
 } // namespace
 
 int SrtmArcSeconds(int side) { return side == SRTM_SIDES[0] ? 3 : 1; }
+
+void SetSrtmSpacing(Heightmap& tile, const int* southLatitude)
+{
+    const double step = SrtmArcSeconds(tile.width) / 3600.0;
+    std::string how = ArcLabel(tile.width);
+    if (!southLatitude)
+        how += ", latitude unknown,";
+    SpacingFromDegrees(tile, step, step, southLatitude ? *southLatitude + 0.5 : 0.0, how.c_str());
+}
 
 bool IsSrtmSize(size_t size)
 {
@@ -43,12 +54,10 @@ bool DecodeSrtmSide(const uint8_t* data, int side, Heightmap& out, std::string& 
     }
     StoreElevation(metres, side, side, 1.0, out);
     // The latitude comes from the file's name, when it has one.
-    SpacingFromDegrees(out, SrtmArcSeconds(side) / 3600.0, SrtmArcSeconds(side) / 3600.0, 0.0,
-                       side == SRTM_SIDES[0] ? "3 arc-seconds, latitude unknown," : "1 arc-second, latitude unknown,");
+    SetSrtmSpacing(out, nullptr);
     char format[160];
-    snprintf(format, sizeof format, "SRTM tile, %s arc-second%s, heights %.0f .. %.0f m, %ld void%s filled",
-             side == SRTM_SIDES[0] ? "3" : "1", side == SRTM_SIDES[0] ? "s" : "", out.metresLow,
-             out.metresLow + out.maxValue, filled, filled == 1 ? "" : "s");
+    snprintf(format, sizeof format, "SRTM tile, %s, heights %.0f .. %.0f m, %ld void%s filled", ArcLabel(side),
+             out.metresLow, out.metresLow + out.maxValue, filled, filled == 1 ? "" : "s");
     out.format = format;
     return false;
 }

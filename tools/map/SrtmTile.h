@@ -14,6 +14,10 @@ constexpr int SRTM_VOID = -32768;
 bool IsSrtmSize(size_t size);
 int SrtmArcSeconds(int side);
 
+// Sets a decoded tile's spacing: its arc-seconds in metres at the latitude
+// of its middle, given the south-west corner's (null when unknown).
+void SetSrtmSpacing(Heightmap& tile, const int* southLatitude);
+
 // The heights, voids filled from their neighbours, as samples from the
 // lowest (0) to the highest (maxValue). True on failure, with `error`.
 bool DecodeSrtm(const uint8_t* data, size_t size, Heightmap& out, std::string& error);

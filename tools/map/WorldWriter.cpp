@@ -15,6 +15,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Stages one file; a failure names it.
+bool StageFile(CStagedFiles& files, const fs::path& path, const std::vector<uint8_t>& bytes, std::string& error)
+{
+    if (!files.Stage(path.string(), bytes, error))
+        return false;
+    error = "cannot write " + path.string() + ": " + error;
+    return true;
+}
+
 int StageTextures(const fs::path& dir, const MapFileData& map, CStagedFiles& files, std::string& error)
 {
     int written = 0;
@@ -27,10 +36,8 @@ int StageTextures(const fs::path& dir, const MapFileData& map, CStagedFiles& fil
             continue;
         fs::path path = dir / TerrainTextureFileName(number);
         const Image texture = GenerateTerrainTexture(t, TERRAIN_TEXTURE_SIZE, map.header.subdivisions);
-        if (files.Stage(path.string(), EncodeBmp(texture), error)) {
-            error = "cannot write " + path.string() + ": " + error;
+        if (StageFile(files, path, EncodeBmp(texture), error))
             return -1;
-        }
         ++written;
     }
     return written;
@@ -47,10 +54,8 @@ bool StageAssets(const fs::path& dir, const fs::path& from, CStagedFiles& files,
             error = "cannot copy " + (from / name).string() + ": " + error + " (give the asset folder with --with-assets=DIR)";
             return true;
         }
-        if (files.Stage((dir / name).string(), bytes, error)) {
-            error = "cannot write " + (dir / name).string() + ": " + error;
+        if (StageFile(files, dir / name, bytes, error))
             return true;
-        }
     }
     return false;
 }
@@ -91,10 +96,8 @@ bool WriteWorld(const std::string& dir, const MapFileData& map, bool withAssets,
     // replaced: a full disk or a missing asset leaves the old world whole.
     CStagedFiles files;
     fs::path mapPath = fs::path(dir) / MapFileName();
-    if (files.Stage(mapPath.string(), bytes, error)) {
-        error = "cannot write " + mapPath.string() + ": " + error;
+    if (StageFile(files, mapPath, bytes, error))
         return true;
-    }
     int textures = StageTextures(dir, map, files, error);
     fs::path from = assetDir.empty() ? fs::path(DefaultAssetDir()) : fs::path(assetDir);
     if (textures < 0 || (withAssets && StageAssets(dir, from, files, error)) || files.Commit(error))
