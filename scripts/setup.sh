@@ -14,7 +14,7 @@ TEST_PACKAGES=(googletest libgtest-dev xvfb xauth xdotool x11-apps imagemagick l
 install_missing() {
     local missing=() package
     for package in "$@"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        [[ $(dpkg-query -W -f='${Status}' "$package" 2>/dev/null) == *"install ok installed"* ]] ||
             missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return 0

@@ -1,6 +1,9 @@
 # Shared by the end-to-end scripts: start the real binary in a scratch
 # directory, find its window, take screenshots, wait for its exit status.
+# Every wait is for a state (a window, a picture, an exit), never for a
+# time: HANG_LIMIT only ends a run that hangs, however slow the machine.
 set -euo pipefail
+HANG_LIMIT=600
 
 : "${TERRAVELL_BIN:?}" "${TERRAVELL_DATA:?}"
 WORK=$(mktemp -d /tmp/terravell-e2e-XXXXXX)
@@ -19,15 +22,17 @@ start_game() {
 # Sets WID to the game's window and gives it the keyboard focus (there is
 # no window manager to do so).
 find_window() {
-    WID=$(timeout 20 xdotool search --sync --onlyvisible --name '^Terravell$' | head -1) || fail "no window"
+    local ids
+    ids=$(timeout "$HANG_LIMIT" xdotool search --sync --onlyvisible --name '^Terravell$') || fail "no window"
+    WID=${ids%%$'\n'*}
     xdotool windowfocus --sync "$WID"
     xdotool mousemove --window "$WID" 10 10
 }
 
-# wait_exit LIMIT [AFTER]: waits for the game to end and sets STATUS.
+# wait_exit [AFTER]: waits for the game to end and sets STATUS.
 wait_exit() {
     local i
-    for ((i = 0; i < ${1:-20} * 10; i++)); do
+    for ((i = 0; i < HANG_LIMIT * 10; i++)); do
         if ! kill -0 "$GAME_PID" 2>/dev/null; then
             set +e; wait "$GAME_PID"; STATUS=$?; set -e
             GAME_PID=
@@ -35,12 +40,12 @@ wait_exit() {
         fi
         sleep 0.1
     done
-    fail "the game did not end within ${1:-20} s${2:+ after $2}"
+    fail "the game did not end within $HANG_LIMIT s${1:+ after $1}"
 }
 
 # ends_cleanly WHAT: the game ends with status 0 and nothing on stderr.
 ends_cleanly() {
-    wait_exit 30 "$1"
+    wait_exit "$1"
     [ "$STATUS" -eq 0 ] || fail "status $STATUS after $1, wanted 0"
     [ ! -s "$WORK/stderr" ] || fail "the game wrote to stderr after $1"
 }
