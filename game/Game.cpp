@@ -85,7 +85,7 @@ bool CGame::Init_Renderer()
     glLoadIdentity();
     glCullFace(GL_BACK);
     glEnable(GL_CULL_FACE);
-    gluPerspective(90.0, double(WINDOW_WIDTH) / double(WINDOW_HEIGHT), 0.1, 1000.0);
+    gluPerspective(FIELD_OF_VIEW_DEGREES, double(WINDOW_WIDTH) / double(WINDOW_HEIGHT), NEAR_PLANE, double(HAZE_START));
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     return false;
@@ -139,9 +139,37 @@ bool CGame::RenderFrame()
     return false;
 }
 
+void CGame::SetupView()
+{
+    // ApplyCamera's translation moves the eye to the origin.
+    const Vec3 t = map.player.CameraTranslation();
+    const ViewDepth depth = map.DepthRange(Vec3(-t.x, -t.y, -t.z));
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(FIELD_OF_VIEW_DEGREES, double(WINDOW_WIDTH) / double(WINDOW_HEIGHT), depth.nearPlane,
+                   depth.farPlane);
+    glMatrixMode(GL_MODELVIEW);
+    // The sky's cube is drawn at the far end of the depth range whatever its
+    // size; its corners are at most 59 degrees off the view's axis, so at
+    // 2.5 times the near plane it stays beyond it (and within the far one).
+    map.skyBox.scale = depth.nearPlane > NEAR_PLANE ? float(2.5 * depth.nearPlane) : 1.0f;
+    map.haze = depth.haze;
+    map.hazeEnd = float(depth.farPlane);
+    if (depth.haze) {
+        // From clear at HAZE_START to the sky's own horizon at the far plane.
+        const Vec3& sky = map.skyBox.horizon;
+        const GLfloat colour[4] = {sky.x, sky.y, sky.z, 1.0f};
+        glFogi(GL_FOG_MODE, GL_LINEAR);
+        glFogf(GL_FOG_START, HAZE_START);
+        glFogf(GL_FOG_END, float(depth.farPlane));
+        glFogfv(GL_FOG_COLOR, colour);
+    }
+}
+
 void CGame::DrawFrame()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    SetupView();
     map.player.ApplyCamera();
     // The sky goes after the terrain, into the pixels the terrain left
     // empty; it writes no depth, so the wedge is drawn over it as before.

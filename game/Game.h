@@ -34,6 +34,8 @@ public:
     // The drawing of RenderFrame without the buffer swap, so that the back
     // buffer can still be read.
     void DrawFrame();
+    // The projection for where the camera is this frame, and the haze.
+    void SetupView();
 
     // One pass of the frame loop with a key-state array (SDL's own in the
     // game, a test's in tests). True when the loop should end.

@@ -31,6 +31,16 @@ constexpr const char* SKY_NAME = "cliff";
 constexpr const char* TERRAIN_TEXTURE_ASSET_FORMAT = "Data\\Tex%04d.bmp";  // texture number
 constexpr int SKY_FACE_COUNT = 6;  // their texts are SKY_FACES' (world/SkyBox.h)
 
+// The view: today's projection reaches HAZE_START; a longer view fades
+// the land beyond it into haze, out to the map's far edge within the view
+// distance. The level of detail keeps every height within the detail's
+// pixels of the full grid's.
+constexpr double FIELD_OF_VIEW_DEGREES = 90.0;
+constexpr double NEAR_PLANE = 0.1;
+constexpr float HAZE_START = 1000.0f;
+constexpr float DEFAULT_VIEW_DISTANCE = 32768.0f;
+constexpr float DEFAULT_DETAIL_PIXELS = 1.0f;
+
 // Free memory the game keeps rather than hands back between frames.
 constexpr int FREE_MEMORY_KEPT = 256 << 20;
 

@@ -4,19 +4,40 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <algorithm>
 #include <cstdio>
 
 #ifndef GL_CLAMP_TO_EDGE
 #define GL_CLAMP_TO_EDGE 0x812F
 #endif
 
-bool LoadTexture(const char* path, TextureStyle style, uint32_t& texture)
+Vec3 MeanColour(const SDL_Surface& image, float from, float to)
+{
+    const int first = int(from * float(image.h)), end = std::max(first + 1, int(to * float(image.h)));
+    double sum[3] = {};
+    long count = 0;
+    for (int y = std::max(0, first); y < std::min(end, image.h); ++y) {
+        const uint8_t* row = static_cast<const uint8_t*>(image.pixels) + size_t(y) * image.pitch;
+        for (int x = 0; x < image.w; ++x, ++count)
+            for (int c = 0; c < 3; ++c)
+                sum[c] += row[3 * x + c];
+    }
+    if (count == 0)
+        return Vec3();
+    const double scale = 1.0 / (255.0 * double(count));
+    return Vec3(float(sum[0] * scale), float(sum[1] * scale), float(sum[2] * scale));
+}
+
+bool LoadTexture(const char* path, TextureStyle style, uint32_t& texture,
+                 const std::function<void(const SDL_Surface&)>& inspect)
 {
     SDL_Surface* image = LoadBitmap(path);
     if (!image) {
         fprintf(stderr, "Unable to load %s: %s\n", path, SDL_GetError());
         return true;
     }
+    if (inspect)
+        inspect(*image);
     if (texture == 0)
         glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "math/Vec3.h"
+
+#include <SDL/SDL.h>
+
 #include <cstdint>
+#include <functional>
 
 // How a loaded image is sampled.
 enum class TextureStyle {
@@ -13,4 +18,11 @@ enum class TextureStyle {
 // when it is 0, a name is generated once the image has loaded. On failure
 // writes the caller's "Unable to load <path>: <reason>" line after the
 // loader's own and returns true, with no texture created.
-bool LoadTexture(const char* path, TextureStyle style, uint32_t& texture);
+// `inspect`, when given, sees the loaded image (rows bottom-up, red first)
+// before it is released.
+bool LoadTexture(const char* path, TextureStyle style, uint32_t& texture,
+                 const std::function<void(const SDL_Surface&)>& inspect = nullptr);
+
+// The mean colour (0..1) of an image's rows between the fractions `from`
+// and `to` of its height, counted from its bottom edge.
+Vec3 MeanColour(const SDL_Surface& image, float from, float to);

@@ -80,3 +80,11 @@ bool CFrustum::BoxOutside(const Vec3& lo, const Vec3& hi, float margin) const
     }
     return false;
 }
+
+Vec3 EyeOfModelview(const float m[16])
+{
+    // The eye maps to the origin: eye = -R^T t.
+    const Vec3 t(m[12], m[13], m[14]);
+    return Vec3(-(m[0] * t.x + m[1] * t.y + m[2] * t.z), -(m[4] * t.x + m[5] * t.y + m[6] * t.z),
+                -(m[8] * t.x + m[9] * t.y + m[10] * t.z));
+}

@@ -26,5 +26,8 @@ public:
     bool BoxOutside(const Vec3& lo, const Vec3& hi, float margin) const;
 };
 
+// The eye of a modelview matrix made of rotations and translations.
+Vec3 EyeOfModelview(const float modelview[16]);
+
 // out = a * b, 4x4 column-major.
 void MultiplyMatrices(const float a[16], const float b[16], float out[16]);

@@ -4,6 +4,9 @@
 #include "world/MapFile.h"
 
 #include <GL/gl.h>
+#ifndef GL_CLAMP_TO_EDGE
+#define GL_CLAMP_TO_EDGE 0x812F
+#endif
 #include <GL/glu.h>
 #include <SDL/SDL.h>
 #include <algorithm>
@@ -55,24 +58,43 @@ void CMap::LoadGrid(const MapFileData& file)
         }
     ComputeNormals();
     chunks.Build(*this);
+    lod.Build(*this, file.heights);
 }
 
 bool CMap::LoadTextures(const std::vector<uint32_t>& textureNumbers)
 {
     const std::vector<int32_t> sources = TextureSources(tileMap, textureNumbers);
+    overview.Plan(width, height, subdivisions);
+    std::vector<std::vector<Vec3>> blocks(textureCount);
     for (uint32_t i = 0; i < textureCount; ++i) {
         if (sources[i] < 0)
             continue;
         if (sources[i] != int32_t(i)) {
             textures[i] = textures[size_t(sources[i])];
+            blocks[i] = blocks[size_t(sources[i])];
             continue;
         }
         glGenTextures(1, &textures[i]);
         std::string path = MapTexturePath(textureNumbers[i]);
         // No parameters: the mesh's texture coordinates rely on the
         // initial GL_REPEAT wrapping.
-        if (LoadTexture(path.c_str(), TextureStyle::Mipmapped, textures[i]))
+        auto shrink = [&](const SDL_Surface& image) {
+            blocks[i] = overview.Block(static_cast<const uint8_t*>(image.pixels), image.w, image.h, image.pitch);
+        };
+        if (LoadTexture(path.c_str(), TextureStyle::Mipmapped, textures[i], shrink))
             return true;
+    }
+    if (width > 0 && height > 0) {
+        // Blocky when near, as the tiles are; clamped, so no edge bleeds
+        // into the other.
+        const std::vector<uint8_t> rgb = overview.Picture(tileMap, width, height, blocks);
+        glGenTextures(1, &overviewTexture);
+        glBindTexture(GL_TEXTURE_2D, overviewTexture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, GLint(overview.width), GLint(overview.height), GL_RGB, GL_UNSIGNED_BYTE,
+                          rgb.data());
     }
     return false;
 }
@@ -268,9 +290,73 @@ bool CMap::SetupLight()
 
 bool CMap::Render()
 {
-    VisibleChunks(visibleChunks);
-    DrawChunks(visibleChunks);
+    if (detailPixels <= 0.0f) {
+        VisibleChunks(visibleChunks);
+        DrawChunks(visibleChunks);
+    } else {
+        DrawLodMesh(LodMeshForView());
+    }
     return false;
+}
+
+const CLodMesh& CMap::LodMeshForView()
+{
+    CFrustum frustum;
+    float modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    const Vec3 eye = EyeOfModelview(modelview);
+    lodMesh.Clear(Vec3(std::floor(eye.x), std::floor(eye.y), 0.0f));
+    if (ViewFrustum(frustum))
+        return lodMesh;
+    // A tile may look as its overview texels do once they are no bigger than
+    // a pixel, or, at a coarser detail, a few.
+    const float texelsPerTile = float(overview.texelsPerTile) / float(overview.tilesPerTexel);
+    CTerrainLod::Budget budget{detailPixels, texelsPerTile * std::max(1.0f, detailPixels / 2.0f)};
+    if (haze)
+        budget.hazeStart = HAZE_START, budget.hazeEnd = hazeEnd;
+    lod.Select(frustum, eye, budget, ++lodFrame, lodNodes, lodCover);
+    for (const LodNode& node : lodNodes)
+        lodMesh.AddNode(*this, node, lodCover, lodFrame);
+    return lodMesh;
+}
+
+void CMap::DrawLodMesh(const CLodMesh& mesh)
+{
+    BeginTerrain();
+    glTranslatef(mesh.origin.x, mesh.origin.y, mesh.origin.z);
+    glInterleavedArrays(GL_T2F_N3F_V3F, 0, mesh.vertices.data());
+    for (uint32_t entry = 0; entry <= CLodMesh::OVERVIEW; ++entry) {
+        const std::vector<uint32_t>& list = mesh.indices[entry];
+        if (list.empty())
+            continue;
+        glBindTexture(GL_TEXTURE_2D, entry == CLodMesh::OVERVIEW ? overviewTexture : textures[entry]);
+        glDrawElements(GL_TRIANGLES, GLsizei(list.size()), GL_UNSIGNED_INT, list.data());
+    }
+    EndTerrain();
+}
+
+ViewDepth CMap::DepthRange(const Vec3& eye) const
+{
+    if (viewDistance <= HAZE_START || lod.depths.empty())
+        return {NEAR_PLANE, double(viewDistance), false};
+    // Far enough for the map's farthest corner.
+    const CTerrainLod::Depth& root = lod.depths.back();
+    const float w = float(columns - 1) * cellSize, h = float(rows - 1) * cellSize;
+    float farthest = 0.0f;
+    for (int corner = 0; corner < 8; ++corner) {
+        const Vec3 p((corner & 1) ? w : 0.0f, (corner & 2) ? -h : 0.0f, (corner & 4) ? root.zHigh[0] : root.zLow[0]);
+        farthest = std::max(farthest, Length(p - eye));
+    }
+    const float farPlane = std::clamp(farthest, HAZE_START, viewDistance);
+    // Nothing drawn is nearer than the ground or the wedge; half that
+    // distance keeps the near plane clear of them in every corner of the
+    // view (59 degrees off its axis), and a distant near plane keeps the
+    // depth buffer fine enough for far ridges.
+    constexpr float LOOK_FOR_GROUND = 400.0f, WEDGE_RADIUS = 5.2f;
+    const Vec3 wedge(player.position.x, -player.position.y, player.position.z + 5.0f);
+    const float nearest = std::min(lod.NearestGround(*this, eye, LOOK_FOR_GROUND), Length(wedge - eye) - WEDGE_RADIUS);
+    const float nearPlane = std::clamp(0.5f * nearest, float(NEAR_PLANE), farPlane / 16.0f);
+    return {double(nearPlane), double(farPlane), farPlane > HAZE_START};
 }
 
 void CMap::VisibleChunks(std::vector<uint32_t>& out) const
@@ -290,12 +376,29 @@ bool CMap::ViewFrustum(CFrustum& frustum) const
     return frustum.FromClipMatrix(clip);
 }
 
-void CMap::DrawChunks(const std::vector<uint32_t>& list)
+void CMap::BeginTerrain() const
 {
     glPushMatrix();
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
+    if (haze)
+        glEnable(GL_FOG);
+}
+
+void CMap::EndTerrain() const
+{
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisable(GL_FOG);
+    glDisable(GL_LIGHTING);
+    glPopMatrix();
+}
+
+void CMap::DrawChunks(const std::vector<uint32_t>& list)
+{
+    BeginTerrain();
     // Each chunk's mesh is made anew from the grid every frame: as fast to
     // draw here as a display list kept per chunk, and nothing to build
     // ahead, cache or evict, whatever the size of the map.
@@ -310,9 +413,5 @@ void CMap::DrawChunks(const std::vector<uint32_t>& list)
         }
         glPopMatrix();
     }
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisable(GL_LIGHTING);
-    glPopMatrix();
+    EndTerrain();
 }

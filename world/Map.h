@@ -1,25 +1,21 @@
 #pragma once
 
+#include "game/GameFacts.h"
 #include "math/Vec3.h"
 #include "world/LargeArray.h"
+#include "world/LodMesh.h"
 #include "world/Player.h"
 #include "world/SkyBox.h"
 #include "world/TerrainChunks.h"
+#include "world/TerrainLod.h"
+#include "world/TerrainOverview.h"
+#include "world/TerrainVertex.h"
 
 #include <cstdint>
 #include <vector>
 
 class CGame;
 struct MapFileData;
-
-// One terrain vertex as OpenGL takes it from an interleaved array
-// (GL_T2F_N3F_V3F): texture coordinate, normal, position.
-struct TerrainVertex {
-    float s, t;
-    Vec3 normal;
-    Vec3 position;
-};
-static_assert(sizeof(TerrainVertex) == 8 * sizeof(float), "interleaved without padding");
 
 // The triangles of one chunk, ready to draw: positions relative to origin,
 // grouped in runs that share a texture-table entry.
@@ -35,13 +31,30 @@ struct TerrainMesh {
     std::vector<uint32_t> tiles;  // the chunk's tiles in drawing order; kept to spare an allocation per chunk
 };
 
+// The near and far planes of a frame, and whether the land beyond the
+// haze's start fades into it.
+struct ViewDepth {
+    double nearPlane, farPlane;
+    bool haze;
+};
+
 // The world: terrain grid and height query, terrain textures and mesh, the
 // light, and the player and skybox it owns.
 class CMap {
 public:
     CGame* owner = nullptr;
     Vec3 lightDir;
-    CTerrainChunks chunks;  // the pieces the terrain is culled and drawn in
+    // The largest height error the level of detail may show, in pixels; 0
+    // draws every cell, as the chunks below.
+    float detailPixels = DEFAULT_DETAIL_PIXELS;
+    // How far the view may reach; within HAZE_START, today's projection.
+    float viewDistance = DEFAULT_VIEW_DISTANCE;
+    CTerrainChunks chunks;  // the pieces the terrain is culled and drawn in at full detail
+    CTerrainLod lod;        // the tree it is drawn from otherwise
+    CTerrainOverview overview;     // the tiles as a distant view shows them
+    uint32_t overviewTexture = 0;  // and its texture, for cells that span different textures
+    bool haze = false;             // this frame's terrain fades into the fog set up for it,
+    float hazeEnd = 0.0f;          // wholly at this distance
     std::vector<uint8_t> tileMap;
     std::vector<uint32_t> textures;
     uint32_t extraWord = 0;
@@ -104,9 +117,25 @@ public:
     // Draws the given chunks in that order, in the state Render leaves.
     void DrawChunks(const std::vector<uint32_t>& list);
 
+    // The planes for an eye in the drawing frame: out to the map's far
+    // edge (within viewDistance), the near one as far out as the nearest
+    // ground and the wedge allow. Within HAZE_START, today's 0.1 and far.
+    ViewDepth DepthRange(const Vec3& eye) const;
+    // The level-of-detail mesh for the current view, as Render draws it.
+    const CLodMesh& LodMeshForView();
+
 private:
     bool LoadTextures(const std::vector<uint32_t>& textureNumbers);
+    void DrawLodMesh(const CLodMesh& mesh);
+    // The state the terrain is drawn in (depth test and lighting on, the haze
+    // when there is one), and back to the state it leaves.
+    void BeginTerrain() const;
+    void EndTerrain() const;
 
     std::vector<uint32_t> visibleChunks;  // kept between frames: no allocation per frame
     TerrainMesh chunkMesh;
+    std::vector<LodNode> lodNodes;
+    std::vector<LodCover> lodCover;
+    CLodMesh lodMesh;
+    uint32_t lodFrame = 0;
 };

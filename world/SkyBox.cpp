@@ -32,10 +32,18 @@ bool CSkyBox::Build(const char* name)
 {
     textures.assign(SKY_FACE_COUNT, 0);
     glGenTextures(SKY_FACE_COUNT, textures.data());
+    horizon = Vec3();
     for (int i = 0; i < SKY_FACE_COUNT; ++i) {
         std::string path = FormatAssetPath(SKY_FACE_ASSET_FORMAT, name, SKY_FACES[i].text);
-        // Clamped and without mipmaps: the faces meet without seams.
-        if (LoadTexture(path.c_str(), TextureStyle::Clamped, textures[i]))
+        // Clamped and without mipmaps: the faces meet without seams. The
+        // four sides' horizon lies across the middle of their pictures.
+        const auto& c = SKY_FACES[i].corners;  // (s, t, x, y, z) each
+        const bool side = c[0][4] != c[1][4] || c[0][4] != c[2][4];
+        auto horizonBand = [this, side](const SDL_Surface& image) {
+            if (side)
+                horizon += MeanColour(image, 0.5f, 0.53f) * 0.25f;
+        };
+        if (LoadTexture(path.c_str(), TextureStyle::Clamped, textures[i], horizonBand))
             return true;
     }
 
@@ -61,6 +69,8 @@ bool CSkyBox::Render()
 {
     glPushMatrix();
     glLoadMatrixf(view);
+    if (scale != 1.0f)
+        glScalef(scale, scale, scale);
     // At the far end of the depth range, the faces pass the depth test
     // only where nothing has been drawn; they write no depth.
     glEnable(GL_DEPTH_TEST);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/GameFacts.h"
+#include "math/Vec3.h"
 
 #include <cstdint>
 #include <vector>
@@ -22,6 +23,8 @@ public:
     uint32_t list = 0;
     std::vector<uint32_t> textures;  // one per face, made by Build
     float view[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // the view's rotation, from Aim
+    Vec3 horizon;  // the mean colour just above the horizon on the four sides: the haze's
+    float scale = 1.0f;  // the cube's half-size: it must lie beyond the near plane
 
     CSkyBox() = default;
     CSkyBox(const CSkyBox&) = delete;  // owns a display list

@@ -65,10 +65,16 @@ for asset in Font.bmp map1.raw cliffTop.bmp Hud00m.bmp Hud00t.bmp Tex0001.bmp; d
     done
 done
 
+# A command line the game cannot read: one line, before any window opens.
+(cd "$WORK" && "$TERRAVELL_BIN" --view-distance 5 >"$WORK/stdout" 2>"$WORK/stderr") && STATUS=0 || STATUS=$?
+[ "$STATUS" -eq 1 ] || fail "--view-distance 5: status $STATUS, wanted 1"
+[ "$(cat "$WORK/stderr")" = "terravell: --view-distance wants a distance from 10 to 1000000 units (got '5') (see terravell --help)" ] ||
+    fail "--view-distance 5: unexpected line"
+
 # No display: SDL's own words through the start-up line, nothing on stdout.
 (cd "$WORK" && env -u DISPLAY timeout "$HANG_LIMIT" "$TERRAVELL_BIN" >"$WORK/stdout" 2>"$WORK/stderr") && STATUS=0 || STATUS=$?
 [ "$STATUS" -eq 1 ] || fail "no display: status $STATUS, wanted 1"
 [ "$(cat "$WORK/stderr")" = "$(printf '%s\n' "Unable to initialize SDL: No available video device" \
                                 "Error in CGame::Init_Renderer(): No available video device")" ] || fail "no display"
 [ ! -s "$WORK/stdout" ] || fail "no display: something was written to stdout"
-echo "startup failures: 9 passed, 0 failed"
+echo "startup failures: 10 passed, 0 failed"

@@ -6,6 +6,7 @@
 #include "tools/common/AssetNames.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <SDL/SDL.h>
 
 #include <algorithm>
@@ -75,6 +76,7 @@ TEST(WorldGl, TerrainListAsOpenGLDrawsIt)
     OpenGameWindow(game);
     ASSERT_FALSE(game.map.Load("Data/map1.raw"));
     CMap& map = game.map;
+    map.detailPixels = 0;  // every cell, as the map file has it
 
     TerrainView(false);
     auto triangles = CaptureTerrain(map);
@@ -123,6 +125,7 @@ TEST(WorldGl, TerrainListAsOpenGLDrawsIt)
     // The smallest map, one tile of one cell, still draws its two triangles.
     WriteWorld(dir, TestMap(1, 1, 1, 10, 50));
     CMap tiny;
+    tiny.detailPixels = 0;
     ASSERT_FALSE(tiny.Load("Data/map1.raw"));
     TerrainView(false);
     EXPECT_EQ(CaptureTerrain(tiny).size(), 2u);
@@ -140,9 +143,10 @@ TEST(WorldGl, TerrainListAsOpenGLDrawsIt)
     EXPECT_TRUE(t[0] == 0 && t[1] == 0 && t[2] != 0 && t[3] != 0 && t[3] != t[2] && t[4] == t[2]);
 }
 
-// Culling must not show: the same frame, byte for byte, as every chunk drawn nearest first, from the start and chase
-// views, along an edge, above a corner and from outside the map, on the default world and a generated 513² one.
-TEST(WorldGl, CulledTerrainIsEveryChunkDrawn)
+// Exact detail (0 pixels, a view of 1000, no haze) must draw today's frame: byte for byte every chunk drawn nearest
+// first under the fixed projection, from the start and chase views, along an edge, above a corner and from outside
+// the map, on the default world and a generated 513² one; culling must not show either.
+TEST(WorldGl, ExactDetailIsEveryChunkUnderTheFixedProjection)
 {
     CTempDir dir;
     dir.CopyBuildAssets();
@@ -153,6 +157,8 @@ TEST(WorldGl, CulledTerrainIsEveryChunkDrawn)
         CGame game;
         OpenGameWindow(game);
         CMap& map = game.map;
+        map.detailPixels = 0;
+        map.viewDistance = HAZE_START;
         ASSERT_FALSE(map.Load(world));
         const float w = float(map.columns - 1) * map.cellSize, h = float(map.rows - 1) * map.cellSize;
         const struct {
@@ -170,6 +176,7 @@ TEST(WorldGl, CulledTerrainIsEveryChunkDrawn)
             map.player.rotation = Vec3();
             map.player.Turn(view.heading, 0, 0);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            game.SetupView();
             map.player.ApplyCamera();
             map.Render();
             Image culled = ReadBackBuffer();
@@ -182,6 +189,10 @@ TEST(WorldGl, CulledTerrainIsEveryChunkDrawn)
             std::iota(all.begin(), all.end(), 0u);
             map.chunks.NearestFirst(frustum.apex, all);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            glMatrixMode(GL_PROJECTION);
+            glLoadIdentity();
+            gluPerspective(90.0, 800.0 / 600.0, 0.1, 1000.0);
+            glMatrixMode(GL_MODELVIEW);
             map.DrawChunks(all);
             Image every = ReadBackBuffer();
 

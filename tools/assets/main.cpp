@@ -7,7 +7,7 @@
 #include "tools/assets/TerrainGenerator.h"
 #include "tools/assets/TerrainTextures.h"
 #include "tools/common/AssetNames.h"
-#include "tools/common/CommandLine.h"
+#include "game/CommandLine.h"
 #include "tools/common/Image.h"
 
 #include <cstdio>

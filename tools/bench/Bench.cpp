@@ -8,7 +8,7 @@
 #include "gfx/AssetPath.h"
 #include "tools/bench/BenchCommon.h"
 #include "tools/bench/MapSizes.h"
-#include "tools/common/CommandLine.h"
+#include "game/CommandLine.h"
 #include "tools/common/ProcStatus.h"
 #include "tools/map/WorldWriter.h"
 

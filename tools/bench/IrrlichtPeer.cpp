@@ -8,7 +8,7 @@
 #include "gfx/AssetPath.h"
 #include "tools/assets/TerrainTextures.h"
 #include "tools/bench/BenchCommon.h"
-#include "tools/common/CommandLine.h"
+#include "game/CommandLine.h"
 #include "tools/common/ProcStatus.h"
 #include "world/MapFile.h"
 #include "world/SkyBox.h"

@@ -4,7 +4,7 @@
 #include "tools/assets/TerrainGenerator.h"
 #include "tools/assets/TileTexturing.h"
 #include "tools/common/AssetNames.h"
-#include "tools/common/CommandLine.h"
+#include "game/CommandLine.h"
 #include "tools/map/HeightmapReader.h"
 #include "tools/map/ImportPlan.h"
 #include "tools/map/InfoReport.h"

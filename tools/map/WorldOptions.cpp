@@ -1,7 +1,7 @@
 #include "tools/map/WorldOptions.h"
 
 #include "game/GameFacts.h"
-#include "tools/common/CommandLine.h"
+#include "game/CommandLine.h"
 #include "tools/map/ImportPlan.h"
 #include "tools/map/SunDirection.h"
 #include "world/MapFile.h"

@@ -1,6 +1,6 @@
 // terravell-map: makes, imports and checks worlds with the game's own map
 // reading, validation and writing code.
-#include "tools/common/CommandLine.h"
+#include "game/CommandLine.h"
 #include "tools/map/MapCommands.h"
 
 #include <cstdio>

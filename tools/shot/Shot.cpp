@@ -5,7 +5,7 @@
 // Each STEP is KEYS*FRAMES, KEYS being "none" or key names joined by '+':
 // up, down, left, right, ctrl, a, z, s, x. Example: none*90 down*60 x*9
 #include "game/Game.h"
-#include "tools/common/CommandLine.h"
+#include "game/GameOptions.h"
 #include "tools/common/FrameCapture.h"
 
 #include <GL/gl.h>
@@ -19,12 +19,14 @@
 namespace {
 
 const char* USAGE =
-    "usage: terravell-shot OUT.bmp STEP...\n"
+    "usage: terravell-shot [--detail PIXELS] [--view-distance UNITS] OUT.bmp STEP...\n"
     "Plays a key script through the game's frame loop (run where Data/ is) and\n"
     "saves the last frame as a BMP. Each STEP is KEYS*FRAMES, KEYS being \"none\"\n"
     "or key names joined by '+': up, down, left, right, ctrl, a, z, s, x.\n"
     "Example: none*90 down*60 x*9\n"
     "\n"
+    "  --detail PIXELS         the game's --detail\n"
+    "  --view-distance UNITS   the game's --view-distance\n"
     "  -h, --help              this text\n"
     "  --version               the tool's version\n";
 
@@ -76,12 +78,16 @@ bool ParseStep(const std::string& step, std::vector<SDLKey>& held, long& frames)
 
 int main(int argc, char** argv)
 {
-    static const std::vector<option> OPTIONS = LongOptions({});
+    static const std::vector<option> OPTIONS = ViewOptions({});
     CCommandLine line(argc, argv);
     std::string error;
+    GameOptions view{DEFAULT_DETAIL_PIXELS, DEFAULT_VIEW_DISTANCE};
     int id;
-    while ((id = line.Next("h", OPTIONS.data(), error)) != -1)
-        return CommonOption(id, PROGRAM, USAGE, error);
+    while ((id = line.Next("h", OPTIONS.data(), error)) != -1) {
+        const int status = ViewOption(id, line, PROGRAM, view);
+        if (status != 0)
+            return status > 0 ? status : CommonOption(id, PROGRAM, USAGE, error);
+    }
     std::vector<std::string> operands = line.Operands();
     if (operands.size() < 2)
         return UsageError(PROGRAM, operands.empty() ? "missing OUT.bmp and the steps" : "missing the steps");
@@ -96,6 +102,8 @@ int main(int argc, char** argv)
     }
 
     CGame game;
+    game.map.detailPixels = view.detailPixels;
+    game.map.viewDistance = view.viewDistance;
     if (game.Start())
         return 1;
     std::vector<uint8_t> keys(SDLK_LAST, 0);

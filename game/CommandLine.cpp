@@ -1,4 +1,4 @@
-#include "tools/common/CommandLine.h"
+#include "game/CommandLine.h"
 
 #include "game/GameFacts.h"
 
@@ -103,7 +103,9 @@ int CommonOption(int id, const char* program, const char* usage, const std::stri
     return -1;
 }
 
-std::vector<option> LongOptions(std::initializer_list<option> own)
+std::vector<option> LongOptions(std::initializer_list<option> own) { return LongOptions(std::vector<option>(own)); }
+
+std::vector<option> LongOptions(const std::vector<option>& own)
 {
     std::vector<option> options(own);
     options.push_back({"help", no_argument, nullptr, 'h'});

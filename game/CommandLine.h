@@ -42,6 +42,7 @@ private:
 // A tool's own long options, then --help ('h'), --version ('V') and the
 // end mark.
 std::vector<option> LongOptions(std::initializer_list<option> own);
+std::vector<option> LongOptions(const std::vector<option>& own);
 
 // Prints "PROGRAM VERSION" for --version; returns 0, the exit status.
 int PrintVersion(const char* program);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "game/CommandLine.h"
+
+#include <string>
+
+// What the command line asks of the game.
+struct GameOptions {
+    float detailPixels;
+    float viewDistance;
+};
+
+// Reads the command line into `options` (which start at the defaults).
+// Returns -1 when the game should start; otherwise the exit status, after
+// the help or version text on stdout or one line on stderr.
+int ParseGameOptions(int argc, char** argv, GameOptions& options);
+
+// The view's options, for the game and the tools that run it: a tool's own
+// options, then --detail ('d') and --view-distance ('v'), then --help and
+// --version.
+std::vector<option> ViewOptions(std::initializer_list<option> own);
+// Reads option `id` when it is one of the view's: 0 once read, the usage
+// error's status after its line, -1 for any other option.
+int ViewOption(int id, const CCommandLine& line, const char* program, GameOptions& options);
+
+// A number of at least `low` and at most `high`, all of `text`.
+bool ParseNumberIn(const char* text, float low, float high, float& out);
