@@ -335,6 +335,8 @@ TEST(MapTool, CraftedFilesGiveTheRightFigureOrOneLine)
         {{"N36W085.pgm", "--pixel-size", "1000000"}, 0, "cell size 116, height scale 3; ratio error +0.24%"},
         {{"dem.tif", "--height-scale", "1", "--exaggeration", "100"}, 1, "can draw with the --height-scale\n"},
         {{"dem.tif", "--region", "40,30,60,40"}, 0, "region: samples 40 .. 48 across and 30 .. 32 down, 9 x 3 of the file's 49 x 33"},
+        {{"dem.tif", "--region", "300,-300,600,-600m", "--snow-line", "50"}, 0, "region: samples 9 .. 20 across and 9 .. 20 down, 12 x 12 of"},
+        {{"dem.tif", "--snow-line", "50"}, 0, "textures: water at and below the sea, snow above 50 m (--snow-line)"},
         {{"dem.tif", "--region", "100,0,120,9"}, 1, "cannot import dem.tif: the region, samples 100 .. 120 across and 0 .. 9 down, lies outside the file's 49 x 33\n"},
         {{"dem.tif", "--region", "0,0,1,1deg"}, 1, "the region is given in degrees but the file is laid out in metres: give it in samples\n"},
     };
@@ -495,6 +497,24 @@ TEST(MapTool, EveryToolsCommandLine)
     dir.Write("huge.png", PngChunks(16385, 8191, 16, 2, {{"IDAT", {}}, {"IEND", {}}}));
     ToolRun huge = RunTool("terravell-map", {"import", "huge.png", "-o", "starved"}, "prlimit --as=60000000 ");
     EXPECT_EQ(huge.err, "terravell-map: cannot read huge.png: PNG: Not enough image data\n");
+    // 268 MB of 16-bit samples deflated into 260 KB: streamed into the grid at the vertex cap within 400 MB, where
+    // the whole source in memory took 0.8 GB.
+    std::vector<uint8_t> row(1 + 2 * 16385, 0), packed(1 << 16), idat;
+    z_stream z{};
+    ASSERT_EQ(deflateInit(&z, 9), Z_OK);
+    for (int y = 0, flush = Z_NO_FLUSH; flush != Z_FINISH; ++y) {
+        flush = y + 1 == 8191 ? Z_FINISH : Z_NO_FLUSH;
+        z.next_in = row.data(), z.avail_in = uInt(row.size());
+        do {
+            z.next_out = packed.data(), z.avail_out = uInt(packed.size());
+            deflate(&z, flush);
+            idat.insert(idat.end(), packed.data(), z.next_out);
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    dir.Write("bomb.png", PngChunks(16385, 8191, 16, 0, {{"IDAT", idat}, {"IEND", {}}}));
+    ToolRun bomb = RunTool("terravell-map", {"import", "bomb.png", "-o", "bomb"}, "prlimit --as=400000000 ");
+    EXPECT_TRUE(bomb.status == 0 && Has(bomb.out, "grid: 5790 x 2892 vertices")) << bomb.out << bomb.err;
 #endif
     for (const auto& c : cases) {
         ToolRun run = RunTool(c.tool, c.args);
