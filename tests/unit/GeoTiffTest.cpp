@@ -72,6 +72,8 @@ TEST(GeoTiff, HeightsLandNorthFirstInMetresWithTheirSpacing)
          {-20, 10, -7}, {{2, 2, -32768}}, 30, 30, "pixel size 30 m, from the file", "GeoTIFF, int16, in strips, LZW"},
         {{20, 18, SAMPLEFORMAT_INT, 32, COMPRESSION_PACKBITS, 0, ModelTypeProjected, Linear_Foot_US_Survey, {10, 10, 0}},
          {5, 10000, -3}, {}, 3.048006, 3.048006, "pixel size 3.048 m, from the file", "GeoTIFF, int32, in strips, PackBits"},
+        {{20, 18, SAMPLEFORMAT_INT, 16, COMPRESSION_NONE, 0, ModelTypeProjected, Linear_Foot, {10, 20, 0}}, {5, 1, 1}, {}, 3.048, 6.096,
+         "pixel size 3.048 x 6.096 m, from the file", "GeoTIFF, int16, in strips, uncompressed"},
         {{20, 18, SAMPLEFORMAT_UINT, 16, COMPRESSION_NONE, 16, ModelTypeProjected, 9005, {2, -2, 0}}, {9, 1, 2}, {}, 0, 0,
          "the file's unit 9005 is not one known here", "GeoTIFF, uint16, tiled, uncompressed"},  // rows stored south first
     };

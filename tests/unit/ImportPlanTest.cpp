@@ -75,6 +75,8 @@ TEST(ImportPlan, TrueScaleKeepsTheSamplesAndTheirProportions)
     EXPECT_EQ(Plan(m, options).heightScale, 667u);
     options.heightScaleGiven = true, options.params.heightScale = 700;
     EXPECT_NEAR(Plan(m, options).ratioError, 700.0 / 666.667 - 1.0, 1e-4);
+    options.cellSizeGiven = false, options.exaggeration = 1.0;  // a height scale alone: the cell size follows
+    EXPECT_EQ(Plan(m, options).cellSize, 210u);
 }
 
 // Degrees become metres at the latitude; cells are square at the finer spacing, the coarser axis interpolated.

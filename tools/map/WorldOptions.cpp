@@ -252,7 +252,7 @@ bool Apply(int id, const std::string& name, const std::string& value, WorldOptio
         break;
     }
     case OPT_PIXEL_SIZE:
-        if (ParseReal(value, 1e-3, 1e6, out.pixelSize))
+        if (ParseReal(value, MIN_SPACING_METRES, MAX_SPACING_METRES, out.pixelSize))
             return bad("metres from 0.001 to 1000000");
         break;
     case OPT_REGION:
