@@ -189,6 +189,8 @@ TEST(ImportPlan, VoidsFillSmoothlyAgainstTheSurfaceCutAway)
         }
     EXPECT_LT(worst, 0.05);
     EXPECT_LT(std::sqrt(squares / (200 * 300)), 365.0);  // 356 m; bands from the rim inwards gave 375 m, and seams of 1,200 m
-    std::vector<float> none(16, NAN);
+    std::vector<float> none(16, NAN), extreme = {3e38f, NAN, NAN, -3e38f, NAN, 3e38f};  // relaxing past them overflowed
     EXPECT_EQ(FillVoids(none, 4, 4), -1);
+    EXPECT_EQ(FillVoids(extreme, 3, 2), 3);
+    EXPECT_TRUE(std::all_of(extreme.begin(), extreme.end(), [](float v) { return std::isfinite(v); }));
 }

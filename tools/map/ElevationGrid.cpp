@@ -44,7 +44,9 @@ float Upsampled(const std::vector<float>& half, int halfWidth, int halfHeight, i
     return float((at(x0, y0) * (1 - fx) + at(x1, y0) * fx) * (1 - fy) + (at(x0, y1) * (1 - fx) + at(x1, y1) * fx) * fy);
 }
 
-void FillLevel(std::vector<float>& heights, int width, int height)
+// Over-relaxing may overshoot the neighbours' mean: kept within the known
+// heights, so it can never run past the largest float.
+void FillLevel(std::vector<float>& heights, int width, int height, float lowest, float highest)
 {
     std::vector<size_t> voids;
     for (size_t i = 0; i < heights.size(); ++i)
@@ -55,7 +57,7 @@ void FillLevel(std::vector<float>& heights, int width, int height)
     {
         const int halfWidth = (width + 1) / 2, halfHeight = (height + 1) / 2;
         std::vector<float> half = Halve(heights, width, height, halfWidth, halfHeight);
-        FillLevel(half, halfWidth, halfHeight);
+        FillLevel(half, halfWidth, halfHeight, lowest, highest);
         for (size_t i : voids)
             heights[i] = Upsampled(half, halfWidth, halfHeight, int(i % size_t(width)), int(i / size_t(width)));
     }
@@ -69,7 +71,8 @@ void FillLevel(std::vector<float>& heights, int width, int height)
             if (x + 1 < width) sum += heights[i + 1], ++n;
             if (y > 0) sum += heights[i - size_t(width)], ++n;
             if (y + 1 < height) sum += heights[i + size_t(width)], ++n;
-            const float settled = n ? float(heights[i] + OVER_RELAX * (sum / n - heights[i])) : heights[i];
+            const float settled = n ? float(std::clamp(heights[i] + OVER_RELAX * (sum / n - heights[i]), double(lowest), double(highest)))
+                                    : heights[i];
             moved = std::max(moved, std::fabs(settled - heights[i]));
             heights[i] = settled;
         }
@@ -85,7 +88,12 @@ long FillVoids(std::vector<float>& heights, int width, int height)
     const long voids = long(std::count_if(heights.begin(), heights.end(), [](float h) { return std::isnan(h); }));
     if (voids == long(heights.size()))
         return heights.empty() ? 0 : -1;
-    if (voids > 0)
-        FillLevel(heights, width, height);
+    if (voids > 0) {
+        float lowest = INFINITY, highest = -INFINITY;
+        for (float h : heights)
+            if (!std::isnan(h))
+                lowest = std::min(lowest, h), highest = std::max(highest, h);
+        FillLevel(heights, width, height, lowest, highest);
+    }
     return voids;
 }

@@ -158,7 +158,8 @@ bool ParseRegion(const std::string& text, WorldOptions& out)
             return true;
         if (out.regionUnit == RegionUnit::Samples)
             out.region[i] = double(whole);
-        start = comma + 1;
+        if (comma != std::string::npos)
+            start = comma + 1;
     }
     out.regionGiven = true;
     return false;
