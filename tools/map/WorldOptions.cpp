@@ -52,7 +52,7 @@ std::string BuildUsage(Command command)
                  "uint16, int32 or float32 metres), an SRTM .hgt tile, an 8- or 16-bit grayscale\n"
                  "PNG, a binary PGM (P5, 8 or 16 bit) or a 24-bit BMP (colour pictures are read by\n"
                  "luminance). Its top row (north) becomes the map's row 0, its left column column 0;\n"
-                 "the elevation models' voids are filled from their neighbours.\n"
+                 "the elevation models' voids are filled smoothly over each hole's rim.\n"
                  "\n"
                  "Each source sample becomes one vertex, the grid padded or cropped by less than a\n"
                  "tile at its far edges; a source beyond the game's %llu vertices is resampled to\n"
