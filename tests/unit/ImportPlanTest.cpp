@@ -69,6 +69,8 @@ TEST(ImportPlan, TrueScaleKeepsTheSamplesAndTheirProportions)
         for (int x = 0; x < 25; ++x)
             ASSERT_EQ(heights[size_t(y) * 25 + x], 10 * x + 3 * y - (x == 24 ? 96 : 0)) << x << "," << y;
 
+    options.exaggeration = 1.5;  // 8 would draw it exactly, but the ground plan stays the true scale's
+    EXPECT_TRUE(Plan(m, options).cellSize == 9 && Plan(m, options).heightScale == 45);
     options.exaggeration = 2.0;
     EXPECT_EQ(Plan(m, options).heightScale, 60u);
     options.cellSizeGiven = true, options.params.cellSize = 100;  // asked-for sizes are kept
@@ -133,15 +135,15 @@ TEST(ImportPlan, SourcesOverTheCapKeepTheWholeVertexBudget)
 
 // Made-up land in metres, 30 m apart, west to east: sea floor to -56 m, a gentle shore up to 490 m, a cliff, then a
 // plateau above 3,200 m. Below the sea is water, the plateau snow under a 3,000 m snow line, the cliff rock and the
-// shore grass, by true slope, so exaggerating the heights changes nothing; at 36.5 degrees north the snow line lies
-// above it all, and the plateau is grass.
+// shore grass, by true slope, so exaggerating the heights changes nothing; under a 3,500 m snow line the plateau is
+// bare rock; at 36.5 degrees north the snow line lies far above it all, and the plateau is grass.
 TEST(ImportPlan, RealLandIsTexturedByAltitudeAndTrueSlope)
 {
     auto metres = [](int x, int) { return x < 48 ? -200.0 + 3 * x : x < 96 ? 10.0 * (x - 47) : x < 120 ? 490.0 + 113 * (x - 95) : 3200.0 + 2 * (x - 120); };
     const Model m = MakeModel(193, 49, 30.0, 30.0, metres);
     std::vector<uint8_t> firstTiles;
     for (double exaggeration : {1.0, 3.0}) {
-        for (double snowLine : {3000.0, SnowLineAt(36.5)}) {
+        for (double snowLine : {3000.0, SnowLineAt(36.5), 3500.0}) {
             WorldOptions options;
             options.exaggeration = exaggeration;
             std::vector<uint8_t> heights;
@@ -157,7 +159,7 @@ TEST(ImportPlan, RealLandIsTexturedByAltitudeAndTrueSlope)
                 CornersOfTexture(map.tileMap[map.header.width * 3 + tx], corners);
                 const int x = int(tx) * 8;  // the tile's left corner, a tile clear of each change of ground
                 const int want = x < 40 ? MAT_WATER : x > 48 && x < 88 ? MAT_GRASS : x > 96 && x < 112 ? MAT_ROCK
-                               : x > 128 ? (snowLine == 3000.0 ? MAT_SNOW : MAT_GRASS) : int(corners[0]);
+                               : x > 128 ? (snowLine == 3000.0 ? MAT_SNOW : snowLine == 3500.0 ? MAT_ROCK : MAT_GRASS) : int(corners[0]);
                 EXPECT_EQ(corners[0], want) << "x " << x << ", snow line " << snowLine << ", exaggeration " << exaggeration;
             }
             EXPECT_TRUE(snowLine != 3000.0 || map.tileMap == firstTiles) << "exaggeration " << exaggeration;

@@ -3,6 +3,7 @@
 #include "tests/support/GeoTiffWriter.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestMaps.h"
+#include "tools/assets/TerrainTextures.h"
 #include "tools/common/AssetNames.h"
 #include "tools/common/FileBytes.h"
 #include "tools/map/HeightmapReader.h"
@@ -18,6 +19,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <cstdlib>
 #include <tuple>
 #include <sys/wait.h>
@@ -272,6 +274,16 @@ TEST(MapTool, SrtmTilesAreReadNorthFirstAndPlacedByTheirName)
     EXPECT_TRUE(Has(run.out, "spacing: 85.75 m across, 92.28 m down (3 arc-seconds at latitude -22.50)")) << run.out;
     MapFileData imported = ReadBack("srtm/map1.raw");
     EXPECT_TRUE(imported.Columns() == 1201 && imported.header.cellSize == 8 && imported.header.heightScale == 132) << run.out;
+    EXPECT_TRUE(Has(run.out, "snow above 5175 m (the snow line at its latitude)")) << run.out;
+    // Only the textures the tiles name, each the picture the whole set has for its tiles of 6 cells.
+    EXPECT_EQ(std::set<uint8_t>(imported.tileMap.begin(), imported.tileMap.end()).size(), imported.header.textureCount);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("srtm"), {}), imported.header.textureCount + 1);
+    const std::vector<Image> all = GenerateTerrainTextures(TERRAIN_TEXTURE_SIZE, imported.header.subdivisions);
+    for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t)
+        if (std::count(imported.textureNumbers.begin(), imported.textureNumbers.end(), TerrainTextureNumber(t))) {
+            const std::vector<uint8_t> want = EncodeBmp(all[t]);
+            EXPECT_TRUE(Text("srtm/" + TerrainTextureFileName(TerrainTextureNumber(t))) == std::string(want.begin(), want.end())) << int(t);
+        }
     // A quarter degree square from 43.75 W, 22 S: samples 300 .. 600 across and 0 .. 300 down, one vertex each.
     run = Map({"import", "S23W044.hgt", "-o", "part", "--region", "-43.75,-22.25,-43.5,-22deg"});
     EXPECT_TRUE(Has(run.out, "region: samples 300 .. 600 across and 0 .. 300 down, 301 x 301 of the file's 1201 x 1201")) << run.out;
@@ -336,6 +348,7 @@ TEST(MapTool, CraftedFilesGiveTheRightFigureOrOneLine)
         {{"dem.tif", "--height-scale", "1", "--exaggeration", "100"}, 1, "can draw with the --height-scale\n"},
         {{"dem.tif", "--region", "40,30,60,40"}, 0, "region: samples 40 .. 48 across and 30 .. 32 down, 9 x 3 of the file's 49 x 33"},
         {{"dem.tif", "--region", "300,-300,600,-600m", "--snow-line", "50"}, 0, "region: samples 9 .. 20 across and 9 .. 20 down, 12 x 12 of"},
+        {{"dem.tif", "--region", "300,-300,600,-600m"}, 0, "heights: 18.0 .. 40.0 m"},
         {{"dem.tif", "--snow-line", "50"}, 0, "textures: water at and below the sea, snow above 50 m (--snow-line)"},
         {{"dem.tif", "--region", "100,0,120,9"}, 1, "cannot import dem.tif: the region, samples 100 .. 120 across and 0 .. 9 down, lies outside the file's 49 x 33\n"},
         {{"dem.tif", "--region", "0,0,1,1deg"}, 1, "the region is given in degrees but the file is laid out in metres: give it in samples\n"},
