@@ -43,6 +43,8 @@ bool WriteGeoTiff(const std::string& path, const GeoTiffShape& shape, const std:
         TIFFSetField(tiff, TIFFTAG_GEOPIXELSCALE, uint16_t(shape.pixelScale.size()), shape.pixelScale.data());
     if (!shape.tiepoint.empty())
         TIFFSetField(tiff, TIFFTAG_GEOTIEPOINTS, uint16_t(shape.tiepoint.size()), shape.tiepoint.data());
+    if (!shape.matrix.empty())
+        TIFFSetField(tiff, TIFFTAG_GEOTRANSMATRIX, uint16_t(shape.matrix.size()), shape.matrix.data());
     static const TIFFFieldInfo nodata[] = {{42113, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0, const_cast<char*>("GDALNoDataValue")}};
     if (!shape.nodata.empty())  // merged unless the reader's tag extender has been here first
         TIFFMergeFieldInfo(tiff, nodata, 1), TIFFSetField(tiff, 42113, shape.nodata.c_str());

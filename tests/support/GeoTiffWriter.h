@@ -16,6 +16,7 @@ struct GeoTiffShape {
     uint16_t modelType = 2, linearUnits = 0;   // geographic; units 0: no key
     std::vector<double> pixelScale = {}, tiepoint = {};  // empty: no tag; a tiepoint is raster i, j, k, model x, y, z
     std::string nodata = {};                   // empty: no tag
+    std::vector<double> matrix = {};           // the 16 of a ModelTransformation; empty: no tag
 };
 
 // Writes the samples, row by row, to `path`; true on failure.

@@ -1,7 +1,9 @@
 // Guards terravell-map and the other tools' command lines: light words the game cannot decode or nearest to the sun asked for, option parsing and refusals, heightmap decoding (formats, byte order, hostile pictures), resampling and height quantising, what generate and import write against what the game reads, info's verdict and report against the game's, overwriting without --force, and --help, --version and usage errors of every tool.
 #include "game/GameFacts.h"
+#include "tests/support/GeoTiffWriter.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestMaps.h"
+#include "tools/assets/TerrainTextures.h"
 #include "tools/common/AssetNames.h"
 #include "tools/common/FileBytes.h"
 #include "tools/map/HeightmapReader.h"
@@ -17,6 +19,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <cstdlib>
 #include <tuple>
 #include <sys/wait.h>
@@ -100,11 +103,11 @@ std::vector<uint8_t> PngChunks(uint32_t w, uint32_t h, uint8_t depth, uint8_t ty
     return out;
 }
 
-// Decodes; the error text, empty on success.
-std::string Decode(const std::vector<uint8_t>& bytes, Heightmap& map)
+// Decodes every sample; the error text, empty on success.
+std::string Decode(const std::vector<uint8_t>& bytes, Heightmap& map, std::vector<float>& values)
 {
     std::string error;
-    bool failed = DecodeHeightmap(bytes.data(), bytes.size(), map, error);
+    bool failed = DecodeWhole(bytes.data(), bytes.size(), map, values, error);
     EXPECT_EQ(failed, !error.empty());
     return error;
 }
@@ -183,30 +186,31 @@ TEST(SunDirection, PrunedSearchFindsTheWordOfTheFullSearch)
 TEST(MapTool, HeightmapsAreReadAsStoredAndHostileOnesRefused)
 {
     Heightmap m;
-    const std::pair<std::vector<uint8_t>, std::vector<uint16_t>> read[] = {
+    std::vector<float> v;
+    const std::pair<std::vector<uint8_t>, std::vector<float>> read[] = {
         {Pgm(3, 2, 255, {0, 10, 20, 30, 40, 255}), {0, 10, 20, 30, 40, 255}},
         {Pgm(2, 2, 1023, {0, 512, 1023, 2000}), {0, 512, 1023, 1023}},  // two bytes, big-endian; above white is white
         {Png(3, 1, false, {7, 128, 255}), {7, 128, 255}},
         {Png(2, 1, true, {300, 65535}), {300, 65535}},
     };
     for (const auto& [file, samples] : read) {
-        ASSERT_EQ(Decode(file, m), "");
-        EXPECT_EQ(m.samples, samples);
+        ASSERT_EQ(Decode(file, m, v), "");
+        EXPECT_EQ(v, samples);
     }
-    EXPECT_DOUBLE_EQ(m.At(0, 0), 300.0 / 65535.0);
+    EXPECT_EQ(m.maxValue, 65535u);
     Image picture(2, 1);
     picture.Set(0, 0, 200, 100, 50);
     picture.Set(1, 0, 90, 90, 90);
-    ASSERT_EQ(Decode(EncodeBmp(picture), m), "");  // colour by luminance
-    EXPECT_NEAR(m.At(0, 0), (0.299 * 200 + 0.587 * 100 + 0.114 * 50) / 255.0, 1e-4);
-    EXPECT_DOUBLE_EQ(m.At(1, 0), 90.0 / 255.0);
+    ASSERT_EQ(Decode(EncodeBmp(picture), m, v), "");  // colour by luminance
+    EXPECT_NEAR(v[0] / m.maxValue, (0.299 * 200 + 0.587 * 100 + 0.114 * 50) / 255.0, 1e-4);
+    EXPECT_EQ(v[1], 90 * 257);
     // A palette with a transparency chunk: the palette's colours, by luminance.
     std::vector<uint8_t> row = {0, 0, 1}, packed(64);
     uLongf packedSize = packed.size();
     ASSERT_EQ(compress(packed.data(), &packedSize, row.data(), row.size()), Z_OK);
     packed.resize(packedSize);
-    ASSERT_EQ(Decode(PngChunks(2, 1, 8, 3, {{"PLTE", {200, 100, 50, 90, 90, 90}}, {"tRNS", {0}}, {"IDAT", packed}, {"IEND", {}}}), m), "");
-    EXPECT_NEAR(m.At(0, 0), (0.299 * 200 + 0.587 * 100 + 0.114 * 50) / 255.0, 1e-4);
+    ASSERT_EQ(Decode(PngChunks(2, 1, 8, 3, {{"PLTE", {200, 100, 50, 90, 90, 90}}, {"tRNS", {0}}, {"IDAT", packed}, {"IEND", {}}}), m, v), "");
+    EXPECT_NEAR(v[0] / m.maxValue, (0.299 * 200 + 0.587 * 100 + 0.114 * 50) / 255.0, 1e-4);
 
     auto bytes = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
     std::vector<uint8_t> pgm = Pgm(4, 4, 255, std::vector<uint32_t>(16, 9)), png = Png(16, 16, true, std::vector<uint16_t>(256, 300));
@@ -230,13 +234,15 @@ TEST(MapTool, HeightmapsAreReadAsStoredAndHostileOnesRefused)
         {PngChunks(0, 5, 8, 0, {}), "PNG: Invalid IHDR data (Image width is zero in IHDR)"},  // libpng's own reason kept
     };
     for (const auto& [file, want] : refused)
-        EXPECT_EQ(Decode(file, m).rfind(want, 0), 0u) << want;
+        EXPECT_EQ(Decode(file, m, v).rfind(want, 0), 0u) << want;
     for (size_t keep : {size_t(8), size_t(20), size_t(40), png.size() / 2, png.size() - 13})
-        EXPECT_EQ(Decode(std::vector<uint8_t>(png.begin(), png.begin() + long(keep)), m).rfind("PNG: ", 0), 0u) << keep;
+        EXPECT_EQ(Decode(std::vector<uint8_t>(png.begin(), png.begin() + long(keep)), m, v).rfind("PNG: ", 0), 0u) << keep;
 }
 
 // An SRTM tile: big-endian metres, the northern row first, voids filled from their neighbours, the corner from its name.
-TEST(MapTool, SrtmTilesAreReadNorthFirstWithVoidsFilled)
+// An SRTM tile south of the equator and west of Greenwich: big-endian metres, the northern row first, voids left
+// for the filling, the corner and the latitude from its name; --region in degrees takes a window at full resolution.
+TEST(MapTool, SrtmTilesAreReadNorthFirstAndPlacedByTheirName)
 {
     CTempDir dir;
     const int side = 1201;
@@ -248,29 +254,113 @@ TEST(MapTool, SrtmTilesAreReadNorthFirstWithVoidsFilled)
             uint16_t v = uint16_t(hole ? -32768 : metres(x, y));
             tile[2 * size_t(y * side + x)] = uint8_t(v >> 8), tile[2 * size_t(y * side + x) + 1] = uint8_t(v);
         }
-    dir.Write("N36W085.hgt", tile);
+    dir.Write("S23W044.hgt", tile);
     Heightmap m;
+    CMappedFile file;
+    std::vector<float> v;
     std::string error;
-    ASSERT_FALSE(ReadHeightmap("N36W085.hgt", m, error)) << error;
-    EXPECT_EQ(m.format, "SRTM tile, 3 arc-seconds, heights -299 .. 3300 m, 32 voids filled, south-west corner 36, -85");
-    const int low = -299;  // (1, 0); the void at (0, 0) takes the mean of -299 and -298, rounded up
-    EXPECT_TRUE(m.width == side && m.height == side && m.maxValue == uint32_t(3300 - low));
-    auto at = [&](int x, int y) { return int(m.samples[size_t(y) * side + x]) + low; };
-    EXPECT_EQ(at(0, 0), -298);
-    EXPECT_EQ(at(5, 5), metres(5, 5));                            // a lone void: the mean of a plane is the plane
-    EXPECT_EQ(at(1200, 0), metres(1200, 0));                      // the first row is the north edge
+    ASSERT_FALSE(ReadHeightmap("S23W044.hgt", file, m, error)) << error;
+    EXPECT_EQ(m.format, "SRTM tile, 3 arc-seconds, south-west corner -23, -44");
+    EXPECT_TRUE(m.latitudeKnown && m.latitude == -22.5 && m.frame.originX == -44 && m.frame.originY == -22);
+    ASSERT_EQ(Decode(tile, m, v), "");
+    auto at = [&](int x, int y) { return v[size_t(y) * side + x]; };
+    EXPECT_TRUE(std::isnan(at(0, 0)) && std::isnan(at(105, 51)));
+    EXPECT_EQ(at(1200, 0), metres(1200, 0));  // the first row is the north edge
     EXPECT_EQ(at(0, 1200), metres(0, 1200));
-    for (int x = 100; x < 110; ++x)
-        EXPECT_NEAR(at(x, 51), metres(x, 51), 1) << x;            // a wider hole closes from its rim
 
-    // 3 arc-seconds at 36.5 degrees north: 89,592 and 110,968 m a degree. The relief of 3,599 m makes steps of
-    // 14.17 m, 0.1898 of the 74.66 m cells: 152 hundredths at cell size 8.
-    ToolRun run = Map({"import", "N36W085.hgt", "-o", "srtm"});
-    EXPECT_TRUE(Has(run.out, "spacing: 74.66 m across, 92.47 m down (3 arc-seconds at latitude 36.50)")) << run.out;
+    // 3 arc-seconds at 22.5 degrees south: 102,896 and 110,737 m a degree. The relief of 3,599 m makes steps of
+    // 14.17 m, 0.1653 of the 85.75 m cells: 132 hundredths at cell size 8, 0.18 % steep.
+    ToolRun run = Map({"import", "S23W044.hgt", "-o", "srtm"});
+    EXPECT_TRUE(Has(run.out, "spacing: 85.75 m across, 92.28 m down (3 arc-seconds at latitude -22.50)")) << run.out;
     MapFileData imported = ReadBack("srtm/map1.raw");
-    EXPECT_EQ(imported.Columns(), 1201u);
-    EXPECT_EQ(imported.header.cellSize, 8u);
-    EXPECT_EQ(imported.header.heightScale, 152u);
+    EXPECT_TRUE(imported.Columns() == 1201 && imported.header.cellSize == 8 && imported.header.heightScale == 132) << run.out;
+    EXPECT_TRUE(Has(run.out, "snow above 5175 m (the snow line at its latitude)")) << run.out;
+    // Only the textures the tiles name, each the picture the whole set has for its tiles of 6 cells.
+    EXPECT_EQ(std::set<uint8_t>(imported.tileMap.begin(), imported.tileMap.end()).size(), imported.header.textureCount);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("srtm"), {}), imported.header.textureCount + 1);
+    const std::vector<Image> all = GenerateTerrainTextures(TERRAIN_TEXTURE_SIZE, imported.header.subdivisions);
+    for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t)
+        if (std::count(imported.textureNumbers.begin(), imported.textureNumbers.end(), TerrainTextureNumber(t))) {
+            const std::vector<uint8_t> want = EncodeBmp(all[t]);
+            EXPECT_TRUE(Text("srtm/" + TerrainTextureFileName(TerrainTextureNumber(t))) == std::string(want.begin(), want.end())) << int(t);
+        }
+    // A quarter degree square from 43.75 W, 22 S: samples 300 .. 600 across and 0 .. 300 down, one vertex each.
+    run = Map({"import", "S23W044.hgt", "-o", "part", "--region", "-43.75,-22.25,-43.5,-22deg"});
+    EXPECT_TRUE(Has(run.out, "region: samples 300 .. 600 across and 0 .. 300 down, 301 x 301 of the file's 1201 x 1201")) << run.out;
+    EXPECT_TRUE(Has(run.out, "grid: 302 x 323 vertices in 43 x 46 tiles of 7 x 7 cells, resampled to square cells")) << run.out;
+}
+
+// Crafted files and asked-for scales: every figure comes from the file, or a line says why not; what the map cannot
+// draw is refused with one line and status 1. No tile spacing for data not decoded as a tile, none from names that
+// are not a tile's, a turned grid's pixel size from its columns' lengths, flat land reported as it is.
+TEST(MapTool, CraftedFilesGiveTheRightFigureOrOneLine)
+{
+    CTempDir dir;
+    dir.Write("flat.hgt", std::vector<uint8_t>(2 * 1201 * 1201, 1));  // 257 m everywhere
+    for (const char* name : {"N46E010", "N91E000", "N90E000", "X36W085", "N10E181", "N-5E010"})
+        std::filesystem::create_symlink("flat.hgt", std::string(name) + ".hgt");
+    const std::string header = "P5\n#" + std::string(2402 - 21, ' ') + "\n1201 1200\n65535\n";  // an SRTM tile's size
+    std::vector<uint8_t> pgm(header.begin(), header.end());
+    for (int i = 0; i < 1201 * 1200 * 2; ++i)
+        pgm.push_back(uint8_t(i * 7 / 1201));
+    dir.Write("N36W085.pgm", pgm);
+    auto tiff = [](const std::string& name, uint16_t format, uint16_t bits, std::vector<double> scale, std::vector<double> matrix, double high) {
+        std::vector<double> samples(49 * 33);
+        for (size_t i = 0; i < samples.size(); ++i)
+            samples[i] = i % 49 == 48 ? high : double(i % 49 + i / 49);
+        GeoTiffShape shape{49, 33, format, bits, COMPRESSION_NONE, 0, 1, 9001, scale, scale.empty() ? std::vector<double>{} : std::vector<double>(6, 0.0)};
+        shape.matrix = matrix;
+        EXPECT_FALSE(WriteGeoTiff(name, shape, samples));
+    };
+    const double r = 30 * std::sqrt(0.5);
+    tiff("turned45.tif", SAMPLEFORMAT_INT, 16, {}, {r, r, 0, 0, r, -r, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, 60);
+    tiff("turned90.tif", SAMPLEFORMAT_INT, 16, {}, {0, 30, 0, 0, 30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, 60);
+    tiff("sheared.tif", SAMPLEFORMAT_INT, 16, {}, {30, 10, 0, 0, 0, -30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, 60);
+    tiff("tiny.tif", SAMPLEFORMAT_INT, 16, {1e-300, 1e-300, 0}, {}, 60);
+    tiff("huge.tif", SAMPLEFORMAT_INT, 16, {1e308, 1e308, 0}, {}, 60);
+    tiff("int32.tif", SAMPLEFORMAT_INT, 32, {30, 30, 0}, {}, 2147483647);
+    tiff("float.tif", SAMPLEFORMAT_IEEEFP, 32, {30, 30, 0}, {}, 3e38);
+    tiff("dem.tif", SAMPLEFORMAT_INT, 16, {30, 30, 0}, {}, 60);
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string want;  // a part of what it prints, out and err
+    } cases[] = {
+        {{"N46E010.hgt"}, 0, "heights 257 .. 257 m\nspacing: 63.97 m across, 92.63 m down (3 arc-seconds at latitude 46.50)"},
+        {{"N46E010.hgt"}, 0, "heights: 257.0 .. 257.0 m, a relief of 0.0 m"},
+        {{"N91E000.hgt"}, 0, "scale: unknown: the name N91E000.hgt is not a tile's: latitudes run to 89 and longitudes to 179, so"},
+        {{"N90E000.hgt"}, 0, "the name N90E000.hgt is not a tile's: latitudes run to 89"},
+        {{"N10E181.hgt"}, 0, "the name N10E181.hgt is not a tile's: latitudes run to 89 and longitudes to 179"},
+        {{"X36W085.hgt"}, 0, "the name X36W085.hgt is not a tile's (like N46E010.hgt), so its latitude and spacing are unknown"},
+        {{"N-5E010.hgt"}, 0, "the name N-5E010.hgt is not a tile's (like N46E010.hgt)"},
+        {{"N36W085.pgm"}, 0, "16-bit binary PGM\ngrid: 1201 x 1201 vertices in 150 x 150 tiles of 8 x 8 cells, one per source sample; the last 1 row padded"},
+        {{"N36W085.pgm"}, 0, "scale: unknown: the file gives no pixel size"},
+        {{"turned45.tif"}, 0, "spacing: 30.00 m across, 30.00 m down (pixel size 30 m, from the file; the grid is turned 45.0 degrees from north"},
+        {{"turned90.tif"}, 0, "spacing: 30.00 m across, 30.00 m down (pixel size 30 m, from the file; the grid is turned 90.0 degrees"},
+        {{"sheared.tif"}, 0, "scale: unknown: the file's grid is sheared: its rows and columns are not square to each other"},
+        {{"tiny.tif"}, 1, "terravell-map: cannot import tiny.tif: samples 1e-300 m apart across and 1e-300 m down (pixel size 1e-300 m, from the file) are outside 0.001 to 1e+06 m\n"},
+        {{"huge.tif"}, 1, "samples 1e+308 m apart across and 1e+308 m down (pixel size 1e+308 m, from the file) are outside"},
+        {{"int32.tif"}, 1, "cannot import int32.tif: heights 0 .. 2.14748e+09 m reach beyond 100 km of the sea: not metres of land"},
+        {{"float.tif"}, 1, "cannot import float.tif: heights 0 .. 3e+38 m reach beyond 100 km"},
+        {{"dem.tif", "--tiles", "4x4"}, 0, "the source stretched over them: a cell 1.5 times as long across as down"},
+        {{"N36W085.pgm", "--pixel-size", "0.001"}, 1, "terravell-map: cannot import N36W085.pgm: a height step 2.58e+05 times a cell (258 m over 0.001 m cells"},
+        {{"N36W085.pgm", "--pixel-size", "1000000"}, 0, "cell size 116, height scale 3; ratio error +0.24%"},
+        {{"dem.tif", "--height-scale", "1", "--exaggeration", "100"}, 1, "can draw with the --height-scale\n"},
+        {{"dem.tif", "--region", "40,30,60,40"}, 0, "region: samples 40 .. 48 across and 30 .. 32 down, 9 x 3 of the file's 49 x 33"},
+        {{"dem.tif", "--region", "300,-300,600,-600m", "--snow-line", "50"}, 0, "region: samples 9 .. 20 across and 9 .. 20 down, 12 x 12 of"},
+        {{"dem.tif", "--region", "300,-300,600,-600m"}, 0, "heights: 18.0 .. 40.0 m"},
+        {{"dem.tif", "--snow-line", "50"}, 0, "textures: water at and below the sea, snow above 50 m (--snow-line)"},
+        {{"dem.tif", "--region", "100,0,120,9"}, 1, "cannot import dem.tif: the region, samples 100 .. 120 across and 0 .. 9 down, lies outside the file's 49 x 33\n"},
+        {{"dem.tif", "--region", "0,0,1,1deg"}, 1, "the region is given in degrees but the file is laid out in metres: give it in samples\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"import", "-o", "w", "--force"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        ToolRun run = Map(args);
+        EXPECT_EQ(run.status, c.status) << c.args[0] << ": " << run.err;
+        EXPECT_TRUE(Has(run.out + run.err, c.want)) << c.want << "\n-- got:\n" << run.out << run.err;
+        EXPECT_LE(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
 }
 
 TEST(MapTool, GenerateAndImportWriteWhatTheGameReadsAndReplaceNothingUnasked)
@@ -420,6 +510,24 @@ TEST(MapTool, EveryToolsCommandLine)
     dir.Write("huge.png", PngChunks(16385, 8191, 16, 2, {{"IDAT", {}}, {"IEND", {}}}));
     ToolRun huge = RunTool("terravell-map", {"import", "huge.png", "-o", "starved"}, "prlimit --as=60000000 ");
     EXPECT_EQ(huge.err, "terravell-map: cannot read huge.png: PNG: Not enough image data\n");
+    // 268 MB of 16-bit samples deflated into 260 KB: streamed into the grid at the vertex cap within 400 MB, where
+    // the whole source in memory took 0.8 GB.
+    std::vector<uint8_t> row(1 + 2 * 16385, 0), packed(1 << 16), idat;
+    z_stream z{};
+    ASSERT_EQ(deflateInit(&z, 9), Z_OK);
+    for (int y = 0, flush = Z_NO_FLUSH; flush != Z_FINISH; ++y) {
+        flush = y + 1 == 8191 ? Z_FINISH : Z_NO_FLUSH;
+        z.next_in = row.data(), z.avail_in = uInt(row.size());
+        do {
+            z.next_out = packed.data(), z.avail_out = uInt(packed.size());
+            deflate(&z, flush);
+            idat.insert(idat.end(), packed.data(), z.next_out);
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    dir.Write("bomb.png", PngChunks(16385, 8191, 16, 0, {{"IDAT", idat}, {"IEND", {}}}));
+    ToolRun bomb = RunTool("terravell-map", {"import", "bomb.png", "-o", "bomb"}, "prlimit --as=400000000 ");
+    EXPECT_TRUE(bomb.status == 0 && Has(bomb.out, "grid: 5790 x 2892 vertices")) << bomb.out << bomb.err;
 #endif
     for (const auto& c : cases) {
         ToolRun run = RunTool(c.tool, c.args);

@@ -141,16 +141,16 @@ Rgb Paint(uint8_t texture, float u, float v, const Layers& l)
     return lower == MAT_WATER ? Shore(phi, l) : Patches(lower, phi, l);
 }
 
-void PaintAll(int size, int subdivisions, uint8_t first, uint8_t last, std::vector<Image>& images)
+void PaintAll(int size, int subdivisions, const std::vector<uint8_t>& textures, std::vector<Image>& images)
 {
-    images.assign(size_t(last - first) + 1, Image(size, size));
+    images.assign(textures.size(), Image(size, size));
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             float u, v;
             TileSpaceOfTexel(x, y, size, subdivisions, u, v);
             Layers l = LayersAt(u, v);
-            for (int t = first; t <= last; ++t)
-                PutPixel(images[size_t(t - first)], x, y, Paint(uint8_t(t), u, v, l));
+            for (size_t i = 0; i < textures.size(); ++i)
+                PutPixel(images[i], x, y, Paint(textures[i], u, v, l));
         }
     }
 }
@@ -232,16 +232,17 @@ float FlatGroundLight(uint32_t lightWord)
     return std::min(1.0f, 0.2f * 0.2f + 0.5f * 0.2f + 1.0f * 0.8f * facing);
 }
 
-Image GenerateTerrainTexture(uint8_t texture, int size, int subdivisions)
+std::vector<Image> GenerateTerrainTextureSet(const std::vector<uint8_t>& textures, int size, int subdivisions)
 {
-    std::vector<Image> one;
-    PaintAll(size, subdivisions, texture, texture, one);
-    return one.front();
+    std::vector<Image> images;
+    PaintAll(size, subdivisions, textures, images);
+    return images;
 }
 
 std::vector<Image> GenerateTerrainTextures(int size, int subdivisions)
 {
-    std::vector<Image> all;
-    PaintAll(size, subdivisions, 0, TERRAIN_TEXTURE_COUNT - 1, all);
-    return all;
+    std::vector<uint8_t> all(TERRAIN_TEXTURE_COUNT);
+    for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t)
+        all[t] = t;
+    return GenerateTerrainTextureSet(all, size, subdivisions);
 }

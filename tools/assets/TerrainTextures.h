@@ -68,8 +68,10 @@ Rgb OpenSea(float ripple);
 // height above the horizon.
 float FlatGroundLight(uint32_t lightWord);
 
-// A 24-bit picture of one texture, `size` a power of two, laid out for
-// tiles of `subdivisions` cells: the tiles of a map show seamless ground.
-Image GenerateTerrainTexture(uint8_t texture, int size, int subdivisions);
-// The whole set, in texture order: faster than one at a time.
+// 24-bit pictures of the textures listed, `size` a power of two, laid out
+// for tiles of `subdivisions` cells: the tiles of a map show seamless ground.
+// Each is painted from the same layers of noise, so a set is made in one
+// pass, far faster than one texture at a time.
+std::vector<Image> GenerateTerrainTextureSet(const std::vector<uint8_t>& textures, int size, int subdivisions);
+// The whole set, in texture order.
 std::vector<Image> GenerateTerrainTextures(int size, int subdivisions);

@@ -53,13 +53,14 @@ HeightSpan SpanOf(const MapFileData& map)
     return span;
 }
 
-CornerStats MeasureCorner(const MapFileData& map, uint32_t cx, uint32_t cy, const HeightSpan& span)
+CornerStats MeasureCorner(const MapFileData& map, uint32_t cx, uint32_t cy, const HeightSpan& span, float rise)
 {
     CornerStats stats;
     const uint32_t n = map.header.subdivisions, columns = map.Columns(), rows = map.Rows();
     if (n == 0 || map.heights.empty() || map.header.cellSize == 0)
         return stats;
-    const float rise = float(map.header.heightScale) * 0.01f / float(map.header.cellSize);
+    if (rise <= 0.0f)
+        rise = float(map.header.heightScale) * 0.01f / float(map.header.cellSize);
     // Vertices within half a tile of the corner, clipped to the grid.
     const uint32_t half = std::max(1u, n / 2);
     const uint32_t c0 = cx * n > half ? cx * n - half : 0, c1 = std::min(columns - 1, cx * n + half);
@@ -109,6 +110,22 @@ uint8_t ChooseCornerMaterial(const CornerStats& stats)
     return MAT_GRASS;
 }
 
+uint8_t ChooseRealMaterial(const CornerStats& metres, double snowLineMetres)
+{
+    // Slopes that snow slides off, that show bare rock, and the band of
+    // scree and crags below the snow line.
+    const float SNOW_HOLDS = 1.0f, ROCK_SLOPE = 0.7f, ALPINE_BAND = 600.0f;
+    if (metres.lowShare >= 0.5f)
+        return MAT_WATER;
+    const float steep = 0.6f * metres.meanSlope + 0.4f * metres.maxSlope;
+    const float level = 0.5f * (metres.meanHeight + metres.maxHeight);
+    if (level >= snowLineMetres && steep < SNOW_HOLDS)
+        return MAT_SNOW;
+    if (steep > ROCK_SLOPE || level > snowLineMetres - ALPINE_BAND)
+        return MAT_ROCK;
+    return MAT_GRASS;
+}
+
 std::vector<uint8_t> ClassifyCorners(const MapFileData& map, bool lowestIsWater)
 {
     const uint32_t w = map.header.width + 1, h = map.header.height + 1;
@@ -146,6 +163,38 @@ void ApplyCornerMaterials(MapFileData& map, const std::vector<uint8_t>& corners)
             map.tileMap[size_t(ty) * w + tx] = TextureForCorners(quad);
         }
     }
+}
+
+void AssignRealTextures(MapFileData& map, const RealGround& ground)
+{
+    const uint32_t w = map.header.width + 1, h = map.header.height + 1;
+    std::vector<uint8_t> corners(size_t(w) * h, MAT_GRASS);
+    // Measured so that a height reads as metres and "lowest" is the sea.
+    const double step = ground.stepMetres > 0.0 ? ground.stepMetres : 1.0;
+    const HeightSpan metres{float(-ground.lowMetres / step), float(1.0 / step)};
+    const float rise = float(step / ground.cellMetres);
+    for (uint32_t cy = 0; cy < h; ++cy)
+        for (uint32_t cx = 0; cx < w; ++cx)
+            corners[size_t(cy) * w + cx] = ChooseRealMaterial(MeasureCorner(map, cx, cy, metres, rise), ground.snowLineMetres);
+    LimitCornerSteps(corners, map.header.width, map.header.height);
+    ApplyCornerMaterials(map, corners);
+}
+
+void KeepNamedTextures(MapFileData& map)
+{
+    std::vector<int> renumbered(map.textureNumbers.size(), -1);
+    for (uint8_t tile : map.tileMap)
+        renumbered[tile] = 0;
+    std::vector<uint32_t> kept;
+    for (size_t i = 0; i < renumbered.size(); ++i)
+        if (renumbered[i] == 0) {
+            renumbered[i] = int(kept.size());
+            kept.push_back(map.textureNumbers[i]);
+        }
+    for (uint8_t& tile : map.tileMap)
+        tile = uint8_t(renumbered[tile]);
+    map.textureNumbers = kept;
+    map.header.textureCount = uint16_t(kept.size());
 }
 
 void AssignTileTextures(MapFileData& map, bool lowestIsWater)

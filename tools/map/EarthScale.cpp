@@ -2,9 +2,9 @@
 
 #include "tools/map/HeightmapReader.h"
 
-#include <cstdio>
-
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 DegreeLengths MetresPerDegree(double latitudeDegrees)
 {
@@ -26,4 +26,15 @@ void SpacingFromDegrees(Heightmap& map, double degreesAcross, double degreesDown
     char source[160];
     snprintf(source, sizeof source, "%s at latitude %.2f", how, latitudeDegrees);
     map.spacingSource = source;
+}
+
+double SnowLineAt(double latitudeDegrees)
+{
+    static const double line[][2] = {{0, 4900},  {20, 5300}, {30, 4800}, {40, 3600}, {45, 3000},
+                                     {50, 2500}, {60, 1500}, {70, 700},  {80, 200},  {90, 0}};
+    const double at = std::min(90.0, std::fabs(latitudeDegrees));
+    for (size_t i = 1; i < sizeof line / sizeof line[0]; ++i)
+        if (at <= line[i][0])
+            return line[i - 1][1] + (at - line[i - 1][0]) / (line[i][0] - line[i - 1][0]) * (line[i][1] - line[i - 1][1]);
+    return 0.0;
 }

@@ -14,3 +14,8 @@ DegreeLengths MetresPerDegree(double latitudeDegrees);
 struct Heightmap;
 void SpacingFromDegrees(Heightmap& map, double degreesAcross, double degreesDown, double latitudeDegrees,
                         const char* how);
+
+// The height in metres above which land holds snow the year round at a
+// latitude (in degrees), after the climatic snow line: highest in the dry
+// subtropics, down to the sea near the poles.
+double SnowLineAt(double latitudeDegrees);

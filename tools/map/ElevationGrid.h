@@ -1,18 +1,11 @@
 #pragma once
 
-#include "tools/map/HeightmapReader.h"
-
 #include <vector>
 
-// Heights in metres, row by row, NaN where the source holds no height: the
-// common ground of the elevation decoders (SRTM, GeoTIFF).
-
-// Each void takes the mean of its filled four-neighbours, nearest voids
-// first, so a hole closes from its rim inwards. Returns the number filled;
-// -1 when every height is a void.
-long FillVoids(std::vector<float>& metres, int width, int height);
-
-// Stores heights without voids as samples from the lowest (0) to the
-// highest (maxValue), `step` metres apart, or in 65535 steps when the range
-// needs more of them or `step` is 0.
-void StoreElevation(const std::vector<float>& metres, int width, int height, double step, Heightmap& out);
+// Fills the voids (NaN) of a grid of heights, row by row, smoothly: each
+// void settles to the mean of its four neighbours, as a membrane stretched
+// over the hole's rim would, so a large hole shows no bands or seams.
+// Coarser copies of the grid give each level its first guess, which keeps
+// the work to a few passes over the voids whatever their size. Returns the
+// number filled; -1 when every height is a void.
+long FillVoids(std::vector<float>& heights, int width, int height);

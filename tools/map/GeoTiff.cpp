@@ -1,7 +1,6 @@
 #include "tools/map/GeoTiff.h"
 
 #include "tools/map/EarthScale.h"
-#include "tools/map/ElevationGrid.h"
 
 #include <geotiffio.h>
 #include <tiffio.h>
@@ -121,6 +120,9 @@ const uint64_t MAX_COMPRESSION = 1400;
 // Caps libtiff's own allocations (compressed strips, codec state), which a
 // header could otherwise size; uncompressed strips go straight into ours.
 const tmsize_t MAX_LIBTIFF_ALLOCATION = tmsize_t(256) << 20;
+// Tiles are read a band of them at a time, across the whole picture: this
+// bounds a band.
+const uint64_t MAX_BAND_SAMPLES = uint64_t(1) << 24;
 
 enum class SampleType { Int16, UInt16, Int32, Float32 };
 
@@ -184,7 +186,9 @@ bool ReadLayout(TIFF* tiff, uint64_t fileSize, Layout& layout, std::string& erro
     if (layout.tiled) {
         TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &layout.blockWidth);
         TIFFGetField(tiff, TIFFTAG_TILELENGTH, &layout.blockHeight);
-        if (layout.blockWidth == 0 || layout.blockHeight == 0 || layout.blockWidth > 65536 || layout.blockHeight > 65536) {
+        const uint64_t across = (uint64_t(layout.width) + layout.blockWidth - 1) / std::max(1u, layout.blockWidth);
+        if (layout.blockWidth == 0 || layout.blockHeight == 0 || layout.blockWidth > 65536 || layout.blockHeight > 65536 ||
+            across * layout.blockWidth * layout.blockHeight > MAX_BAND_SAMPLES) {
             error = "GeoTIFF tiles of " + std::to_string(layout.blockWidth) + "x" + std::to_string(layout.blockHeight) +
                     " are not read";
             return true;
@@ -243,14 +247,12 @@ unsigned short ShortGeoKey(TIFF* tiff, geokey_t key)
     return 0;
 }
 
-// Where the picture lies, as far as the file says.
+// Where the picture lies, as far as the file says: model x = a col + b row
+// + c and y = d col + e row + f, at a pixel's top-left corner.
 struct Georeference {
-    bool scaled = false;
-    double scaleX = 0.0, scaleY = 0.0;  // model units per pixel; Y > 0 when rows run south
-    bool tied = false;
-    double tieRow = 0.0, tieY = 0.0;    // a raster row and the model y it lies at
-    bool rotated = false;
-    unsigned short modelType = 0, linearUnits = 0;
+    bool scaled = false, tied = false;
+    double a = 0.0, b = 0.0, c = 0.0, d = 0.0, e = 0.0, f = 0.0;
+    unsigned short modelType = 0, linearUnits = 0, rasterType = 0;
 };
 
 Georeference ReadGeoreference(TIFF* tiff)
@@ -260,22 +262,20 @@ Georeference ReadGeoreference(TIFF* tiff)
     double* values = nullptr;
     if (TIFFGetField(tiff, TIFFTAG_GEOPIXELSCALE, &count, &values) && count >= 2) {
         geo.scaled = true;
-        geo.scaleX = values[0], geo.scaleY = values[1];
+        geo.a = values[0], geo.e = -values[1];
     }
-    if (TIFFGetField(tiff, TIFFTAG_GEOTIEPOINTS, &count, &values) && count >= 6) {
+    if (geo.scaled && TIFFGetField(tiff, TIFFTAG_GEOTIEPOINTS, &count, &values) && count >= 6) {
         geo.tied = true;
-        geo.tieRow = values[1], geo.tieY = values[4];
+        geo.c = values[3] - values[0] * geo.a, geo.f = values[4] - values[1] * geo.e;
     }
-    // The matrix maps (column, row) to (x, y): its diagonal is the pixel
-    // size and its last column the corner, when there is no scale tag.
     if (!geo.scaled && TIFFGetField(tiff, TIFFTAG_GEOTRANSMATRIX, &count, &values) && count >= 16) {
         geo.scaled = geo.tied = true;
-        geo.scaleX = values[0], geo.scaleY = -values[5];
-        geo.tieRow = 0.0, geo.tieY = values[7];
-        geo.rotated = values[1] != 0.0 || values[4] != 0.0;
+        geo.a = values[0], geo.b = values[1], geo.c = values[3];
+        geo.d = values[4], geo.e = values[5], geo.f = values[7];
     }
     geo.modelType = ShortGeoKey(tiff, GTModelTypeGeoKey);
     geo.linearUnits = ShortGeoKey(tiff, ProjLinearUnitsGeoKey);
+    geo.rasterType = ShortGeoKey(tiff, GTRasterTypeGeoKey);
     return geo;
 }
 
@@ -291,74 +291,106 @@ double MetresPerUnit(unsigned short unit)
     }
 }
 
-// The spacing in metres, or 0 with the reason in spacingSource.
-void SetSpacing(const Georeference& geo, int height, Heightmap& out)
+// The frame of the samples as stored, rows flipped to run north first and
+// columns west first where the grid is not turned.
+SourceFrame FrameOf(const Georeference& geo, uint32_t width, uint32_t height, bool& flipX, bool& flipY)
 {
-    const double across = std::fabs(geo.scaleX), down = std::fabs(geo.scaleY);
-    char text[160];
-    if (!geo.scaled || !(across > 0.0 && down > 0.0 && std::isfinite(across) && std::isfinite(down))) {
-        out.spacingSource = "the file gives no pixel size: give --pixel-size";
+    const bool turned = geo.b != 0.0 || geo.d != 0.0;
+    flipX = !turned && geo.a < 0.0;
+    flipY = !turned && geo.e > 0.0;
+    // A sample stands at its pixel's middle unless the file says it is a point.
+    const double half = geo.rasterType == RasterPixelIsPoint ? 0.0 : 0.5;
+    const double col = flipX ? width - 1 + half : half, row = flipY ? height - 1 + half : half;
+    SourceFrame frame;
+    frame.geographic = geo.modelType == ModelTypeGeographic;
+    frame.metresPerUnit = MetresPerUnit(geo.linearUnits);
+    frame.originX = geo.a * col + geo.b * row + geo.c, frame.originY = geo.d * col + geo.e * row + geo.f;
+    frame.columnX = flipX ? -geo.a : geo.a, frame.columnY = geo.d;
+    frame.rowX = geo.b, frame.rowY = flipY ? -geo.e : geo.e;
+    const double det = frame.columnX * frame.rowY - frame.rowX * frame.columnY;
+    frame.known = geo.tied && std::isfinite(frame.originX) && std::isfinite(frame.originY) && std::isfinite(det) && det != 0.0;
+    return frame;
+}
+
+// The spacing in metres from the lengths of a step along a row and down a
+// column, or 0 with the reason in spacingSource.
+void SetSpacing(const Georeference& geo, Heightmap& out)
+{
+    const SourceFrame& frame = out.frame;
+    double kx = 0.0, ky = 0.0;  // metres per model unit along x and y
+    if (!geo.scaled) {
+        out.spacingSource = "the file gives no pixel size";
         return;
     }
     if (geo.modelType == ModelTypeGeographic) {
-        double latitude = geo.tied ? geo.tieY - (height / 2.0 - geo.tieRow) * geo.scaleY : 0.0;
-        const bool known = geo.tied && std::fabs(latitude) <= 90.0;  // false for NaN too
-        if (across == down)
-            snprintf(text, sizeof text, "%.4g arc-second%s", across * 3600, std::fabs(across * 3600 - 1.0) < 1e-9 ? "" : "s");
-        else
-            snprintf(text, sizeof text, "%.4g x %.4g arc-seconds", across * 3600, down * 3600);
-        if (!known)
-            strncat(text, ", latitude unknown,", sizeof text - strlen(text) - 1);
-        SpacingFromDegrees(out, across, down, known ? latitude : 0.0, text);
-    } else if (geo.modelType == ModelTypeProjected) {
-        const double metres = MetresPerUnit(geo.linearUnits);
-        if (metres == 0.0) {
-            out.spacingSource = "unit " + std::to_string(geo.linearUnits) + " unknown: give --pixel-size";
+        const double latitude = frame.originY + (out.width - 1) / 2.0 * frame.columnY + (out.height - 1) / 2.0 * frame.rowY;
+        if (!geo.tied || !(std::fabs(latitude) <= 90.0)) {  // NaN too
+            out.spacingSource = "the file gives its pixel size in degrees but not where it lies: the latitude is unknown";
             return;
         }
-        out.spacingX = across * metres, out.spacingY = down * metres;
-        if (across == down)
-            snprintf(text, sizeof text, "pixel size %.4g m, from the file", out.spacingX);
-        else
-            snprintf(text, sizeof text, "pixel size %.4g x %.4g m, from the file", out.spacingX, out.spacingY);
-        out.spacingSource = text;
-        if (geo.linearUnits == 0)
-            out.spacingSource += " (no unit given: metres assumed)";
+        out.latitudeKnown = true, out.latitude = latitude;
+        const DegreeLengths lengths = MetresPerDegree(latitude);
+        kx = lengths.longitude, ky = lengths.latitude;
+    } else if (geo.modelType == ModelTypeProjected) {
+        kx = ky = MetresPerUnit(geo.linearUnits);
+        if (kx == 0.0) {
+            out.spacingSource = "the file's unit " + std::to_string(geo.linearUnits) + " is not one known here";
+            return;
+        }
     } else {
-        out.spacingSource = geo.modelType == 0 ? "the file names no model type: give --pixel-size"
-                                               : "model type " + std::to_string(geo.modelType) + " unknown: give --pixel-size";
+        out.spacingSource = geo.modelType == 0 ? "the file names no model type" : "the file's model type " + std::to_string(geo.modelType) + " is not one known here";
         return;
     }
-    if (geo.rotated)
-        out.spacingSource += " (its rotation ignored)";
+    const double cx = frame.columnX * kx, cy = frame.columnY * ky, rx = frame.rowX * kx, ry = frame.rowY * ky;
+    const double across = std::hypot(cx, cy), down = std::hypot(rx, ry);
+    if (!(across > 0.0 && down > 0.0 && std::isfinite(across) && std::isfinite(down))) {
+        out.spacingSource = "the file's pixel size is zero or not a number";
+        return;
+    }
+    if (std::fabs(cx * rx + cy * ry) > 1e-6 * across * down) {
+        out.spacingSource = "the file's grid is sheared: its rows and columns are not square to each other";
+        return;
+    }
+    out.spacingX = across, out.spacingY = down;
+    char text[200];
+    if (geo.modelType == ModelTypeGeographic && frame.columnY == 0.0 && frame.rowX == 0.0) {
+        const double x = std::fabs(frame.columnX) * 3600, y = std::fabs(frame.rowY) * 3600;
+        if (x == y)
+            snprintf(text, sizeof text, "%.4g arc-second%s", x, std::fabs(x - 1.0) < 1e-9 ? "" : "s");
+        else
+            snprintf(text, sizeof text, "%.4g x %.4g arc-seconds", x, y);
+        SpacingFromDegrees(out, std::fabs(frame.columnX), std::fabs(frame.rowY), out.latitude, text);
+        return;
+    }
+    if (across == down)
+        snprintf(text, sizeof text, "pixel size %.4g m, from the file", across);
+    else
+        snprintf(text, sizeof text, "pixel size %.4g x %.4g m, from the file", across, down);
+    out.spacingSource = text;
+    if (geo.modelType == ModelTypeProjected && geo.linearUnits == 0)
+        out.spacingSource += " (no unit given: metres assumed)";
+    if (cy != 0.0 || rx != 0.0) {
+        snprintf(text, sizeof text, "; the grid is turned %.1f degrees from north and drawn as stored",
+                 std::atan2(cy, cx) * 180.0 / M_PI);
+        out.spacingSource += text;
+    }
 }
 
-// Heights of a block's samples put where they belong in the picture,
-// clipped to it; nodata and non-finite values become voids (NaN).
-void StoreBlock(const uint8_t* block, const Layout& layout, uint32_t left, uint32_t top, double nodata, bool flipX,
-                bool flipY, std::vector<float>& metres)
+// A sample's height; nodata and non-finite values are voids (NaN).
+float SampleAt(const uint8_t* p, SampleType type, double nodata)
 {
-    const uint32_t columns = std::min(layout.blockWidth, layout.width - left);
-    const uint32_t rows = std::min(layout.blockHeight, layout.height - top);
-    for (uint32_t r = 0; r < rows; ++r) {
-        const uint8_t* p = block + size_t(r) * layout.blockWidth * size_t(layout.bytes);
-        const uint32_t y = flipY ? layout.height - 1 - (top + r) : top + r;
-        for (uint32_t c = 0; c < columns; ++c, p += layout.bytes) {
-            double v = 0.0;
-            int16_t i16;
-            uint16_t u16;
-            int32_t i32;
-            float f32;
-            switch (layout.type) {
-            case SampleType::Int16: memcpy(&i16, p, 2), v = i16; break;
-            case SampleType::UInt16: memcpy(&u16, p, 2), v = u16; break;
-            case SampleType::Int32: memcpy(&i32, p, 4), v = i32; break;
-            case SampleType::Float32: memcpy(&f32, p, 4), v = f32; break;
-            }
-            const uint32_t x = flipX ? layout.width - 1 - (left + c) : left + c;
-            metres[size_t(y) * layout.width + x] = !std::isfinite(v) || v == nodata ? NAN : float(v);
-        }
+    double v = 0.0;
+    int16_t i16;
+    uint16_t u16;
+    int32_t i32;
+    float f32;
+    switch (type) {
+    case SampleType::Int16: memcpy(&i16, p, 2), v = i16; break;
+    case SampleType::UInt16: memcpy(&u16, p, 2), v = u16; break;
+    case SampleType::Int32: memcpy(&i32, p, 4), v = i32; break;
+    case SampleType::Float32: memcpy(&f32, p, 4), v = f32; break;
     }
+    return !std::isfinite(v) || v == nodata ? NAN : float(v);
 }
 
 // The nodata value, rounded as the samples are stored; NaN when none.
@@ -388,44 +420,66 @@ std::string CompressionName(TIFF* tiff)
     return codec ? codec->name : "compression " + std::to_string(compression);
 }
 
-bool ReadGeoTiff(TIFF* tiff, uint64_t fileSize, Heightmap& out, std::string& error)
+// Hands the rows to the sampler as they are decoded: strips a row at a
+// time, tiles a band of them across the picture at a time.
+bool SendRows(TIFF* tiff, const Layout& layout, double nodata, bool flipX, bool flipY, CGridSampler& sampler,
+              std::string& error)
+{
+    const uint32_t blocksAcross = (layout.width + layout.blockWidth - 1) / layout.blockWidth;
+    const uint32_t bandRows = layout.tiled ? layout.blockHeight : 1;
+    std::vector<uint8_t> block(size_t(layout.blockWidth) * bandRows * size_t(layout.bytes));
+    std::vector<float> band(size_t(blocksAcross) * layout.blockWidth * bandRows);
+    if (flipY)
+        sampler.ArriveUpward();
+    for (uint32_t top = 0; top < layout.height; top += bandRows) {
+        const uint32_t rows = std::min(bandRows, layout.height - top);
+        for (uint32_t i = 0; i < blocksAcross; ++i) {
+            const tmsize_t got = layout.tiled
+                ? TIFFReadEncodedTile(tiff, TIFFComputeTile(tiff, i * layout.blockWidth, top, 0, 0), block.data(), tmsize_t(block.size()))
+                : TIFFReadScanline(tiff, block.data(), top, 0) < 0 ? -1 : tmsize_t(block.size());
+            if (got < 0 || uint64_t(got) < uint64_t(layout.blockWidth) * rows * uint64_t(layout.bytes)) {
+                if (got >= 0)
+                    error = "GeoTIFF tile holds too few samples";
+                return true;
+            }
+            for (uint32_t r = 0; r < rows; ++r)
+                for (uint32_t c = 0; c < layout.blockWidth; ++c)
+                    band[size_t(r) * blocksAcross * layout.blockWidth + size_t(i) * layout.blockWidth + c] =
+                        SampleAt(&block[(size_t(r) * layout.blockWidth + c) * size_t(layout.bytes)], layout.type, nodata);
+        }
+        for (uint32_t r = 0; r < rows; ++r) {
+            float* row = &band[size_t(r) * blocksAcross * layout.blockWidth];
+            if (flipX)
+                std::reverse(row, row + layout.width);
+            sampler.AddRow(int(flipY ? layout.height - 1 - (top + r) : top + r), row, int(layout.width));
+        }
+    }
+    return false;
+}
+
+bool ReadGeoTiff(TIFF* tiff, uint64_t fileSize, Heightmap& out, CGridSampler* sampler, std::string& error)
 {
     Layout layout;
     if (ReadLayout(tiff, fileSize, layout, error) || CheckBlocksInFile(tiff, layout, fileSize, error))
         return true;
     const Georeference geo = ReadGeoreference(tiff);
-    const double nodata = ReadNodata(tiff, layout.type);
-    std::vector<uint8_t> block(size_t(layout.blockWidth) * layout.blockHeight * size_t(layout.bytes));
-    std::vector<float> metres(size_t(layout.width) * layout.height);
-    for (uint32_t top = 0; top < layout.height; top += layout.blockHeight)
-        for (uint32_t left = 0; left < layout.width; left += layout.blockWidth) {
-            const tmsize_t got = layout.tiled
-                ? TIFFReadEncodedTile(tiff, TIFFComputeTile(tiff, left, top, 0, 0), block.data(), tmsize_t(block.size()))
-                : TIFFReadEncodedStrip(tiff, TIFFComputeStrip(tiff, top, 0), block.data(), tmsize_t(block.size()));
-            const uint64_t rows = layout.tiled ? layout.blockHeight : std::min(layout.blockHeight, layout.height - top);
-            if (got < 0 || uint64_t(got) < rows * layout.blockWidth * uint64_t(layout.bytes)) {
-                if (got >= 0)
-                    error = "GeoTIFF " + std::string(layout.tiled ? "tile" : "strip") + " holds too few samples";
-                return true;
-            }
-            StoreBlock(block.data(), layout, left, top, nodata, geo.scaleX < 0.0, geo.scaleY < 0.0, metres);
-        }
-    const long filled = FillVoids(metres, int(layout.width), int(layout.height));
-    if (filled < 0) {
+    bool flipX = false, flipY = false;
+    out.width = int(layout.width), out.height = int(layout.height);
+    // Heights are taken as metres: the vertical unit key is seldom set, and
+    // when it is, nearly always to metres.
+    out.elevation = true;
+    out.frame = FrameOf(geo, layout.width, layout.height, flipX, flipY);
+    SetSpacing(geo, out);
+    const std::string how = CompressionName(tiff);
+    out.format = std::string("GeoTIFF, ") + TypeName(layout.type) + ", " + (layout.tiled ? "tiled" : "in strips") + ", " + how;
+    if (!sampler)
+        return false;
+    if (SendRows(tiff, layout, ReadNodata(tiff, layout.type), flipX, flipY, *sampler, error))
+        return true;
+    if (sampler->voids == sampler->samples) {
         error = "GeoTIFF holds only nodata";
         return true;
     }
-    // Heights are taken as metres: the vertical unit key is seldom set, and
-    // when it is, nearly always to metres.
-    const bool whole = layout.type != SampleType::Float32;
-    StoreElevation(metres, int(layout.width), int(layout.height), whole ? 1.0 : 0.0, out);
-    SetSpacing(geo, int(layout.height), out);
-    const std::string how = CompressionName(tiff);
-    char format[200];
-    snprintf(format, sizeof format, "GeoTIFF, %s, %ux%u, %s, %s, heights %.1f .. %.1f m, %ld void%s filled",
-             TypeName(layout.type), layout.width, layout.height, layout.tiled ? "tiled" : "in strips", how.c_str(),
-             out.metresLow, out.metresLow + out.maxValue * out.metresPerValue, filled, filled == 1 ? "" : "s");
-    out.format = format;
     return false;
 }
 
@@ -437,7 +491,7 @@ bool IsTiff(const uint8_t* data, size_t size)
                          (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && (data[3] == 42 || data[3] == 43)));
 }
 
-bool DecodeGeoTiff(const uint8_t* data, size_t size, Heightmap& out, std::string& error)
+bool DecodeGeoTiff(const uint8_t* data, size_t size, Heightmap& out, CGridSampler* sampler, std::string& error)
 {
     RegisterTags();
     TiffSource source{data, size, 0, std::string()};
@@ -452,13 +506,12 @@ bool DecodeGeoTiff(const uint8_t* data, size_t size, Heightmap& out, std::string
                                    SourceSize, MapSource, UnmapNothing, options);
     TIFFOpenOptionsFree(options);
     error.clear();
-    bool failed = !tiff || ReadGeoTiff(tiff, size, out, error);
+    bool failed = !tiff || ReadGeoTiff(tiff, size, out, sampler, error);
     if (tiff)
         TIFFClose(tiff);
     if (failed) {
         if (error.empty())
             error = "TIFF: " + (source.reason.empty() ? std::string("unreadable file") : source.reason);
-        out.samples = std::vector<uint16_t>();
     }
     return failed;
 }

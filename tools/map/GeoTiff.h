@@ -10,10 +10,10 @@
 bool IsTiff(const uint8_t* data, size_t size);
 
 // A GeoTIFF elevation model: one band of int16, uint16, int32 or float32
-// heights in metres, in strips or tiles, compressed as libtiff can decode.
-// Nodata and non-finite samples are voids, filled from their neighbours;
-// the heights become samples from the lowest (0) to the highest (maxValue),
-// the northern row first. The spacing comes from the pixel scale when the
-// file gives one in degrees or in a known linear unit. True on failure,
-// with `error`.
-bool DecodeGeoTiff(const uint8_t* data, size_t size, Heightmap& out, std::string& error);
+// heights in metres, in strips or tiles, compressed as libtiff can decode,
+// handed to `sampler` row by row, the northern row first (none: the header
+// alone). Nodata and non-finite samples are voids (NaN). The spacing is the
+// length of a step along a row and down a column, from the pixel scale or
+// the transformation, in degrees or a known linear unit; a turned grid is
+// drawn as stored. True on failure, with `error`.
+bool DecodeGeoTiff(const uint8_t* data, size_t size, Heightmap& out, CGridSampler* sampler, std::string& error);

@@ -1,7 +1,6 @@
 #include "tools/map/HeightmapReader.h"
 
 #include "gfx/Bitmap.h"
-#include "tools/common/FileBytes.h"
 #include "tools/map/GeoTiff.h"
 #include "tools/map/SrtmTile.h"
 
@@ -11,29 +10,22 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 namespace {
 
 // Heightmaps of any allowed size fit well within this; anything larger is
-// not worth reading into memory.
+// not worth reading.
 const uint64_t MAX_FILE_BYTES = uint64_t(1) << 30;
 
 std::string SizeText(uint64_t w, uint64_t h) { return std::to_string(w) + "x" + std::to_string(h); }
 
-// Size, white and format; the samples are the caller's to fill.
+// Size, white and format; the samples go to the sampler.
 void Describe(Heightmap& out, int w, int h, uint32_t maxValue, const std::string& format)
 {
     out.width = w;
     out.height = h;
     out.maxValue = maxValue;
     out.format = format;
-}
-
-void Allocate(Heightmap& out, int w, int h, uint32_t maxValue, const std::string& format)
-{
-    Describe(out, w, h, maxValue, format);
-    out.samples.assign(size_t(w) * size_t(h), 0);
 }
 
 // Grey of a colour pixel, in the units of its channels.
@@ -68,7 +60,7 @@ bool PgmField(const uint8_t* data, size_t size, size_t& pos, uint32_t& value)
     return false;
 }
 
-bool DecodePgm(const uint8_t* data, size_t size, Heightmap& out, std::string& error)
+bool DecodePgm(const uint8_t* data, size_t size, Heightmap& out, CGridSampler* sampler, std::string& error)
 {
     size_t pos = 2;
     uint32_t w = 0, h = 0, maxValue = 0;
@@ -96,12 +88,18 @@ bool DecodePgm(const uint8_t* data, size_t size, Heightmap& out, std::string& er
                 " bytes)";
         return true;
     }
-    Allocate(out, int(w), int(h), maxValue, std::to_string(bytes * 8) + "-bit binary PGM");
+    Describe(out, int(w), int(h), maxValue, std::to_string(bytes * 8) + "-bit binary PGM");
+    if (!sampler)
+        return false;
     const uint8_t* p = data + pos;
-    for (uint16_t& sample : out.samples) {
-        uint32_t v = bytes == 2 ? uint32_t(p[0]) << 8 | p[1] : p[0];
-        p += bytes;
-        sample = uint16_t(v > maxValue ? maxValue : v);  // stray values above white count as white
+    std::vector<float> row(w);
+    for (uint32_t y = 0; y < h; ++y) {
+        for (float& sample : row) {
+            uint32_t v = bytes == 2 ? uint32_t(p[0]) << 8 | p[1] : p[0];
+            p += bytes;
+            sample = float(v > maxValue ? maxValue : v);  // stray values above white count as white
+        }
+        sampler->AddRow(int(y), row.data(), int(w));
     }
     return false;
 }
@@ -124,12 +122,14 @@ struct PngState {
     char warning[120] = "";  // libpng's own reason, often given only as a warning before the error
     std::vector<uint8_t> pixels;  // one row, or every row of an interlaced picture
     std::vector<png_bytep> rows;
+    std::vector<float> values;    // one row as heights
     Heightmap* out = nullptr;
+    CGridSampler* sampler = nullptr;
 };
 
 // An interlaced picture is decoded whole before its rows are complete:
 // this bounds what that may take.
-const uint64_t MAX_INTERLACED_BYTES = uint64_t(256) << 20;
+const uint64_t MAX_INTERLACED_BYTES = uint64_t(128) << 20;
 
 void PngRead(png_structp png, png_bytep out, png_size_t count)
 {
@@ -156,24 +156,22 @@ void PngWarn(png_structp png, png_const_charp message)
     snprintf(state->warning, sizeof state->warning, "%s", message);
 }
 
-// Appends one decoded row to the samples: grey as it is, colour by
-// luminance in 16 bits so it keeps its fraction.
-void AppendPngRow(const uint8_t* p, uint32_t width, int channels, int depth, std::vector<uint16_t>& samples)
+// Hands one decoded row to the sampler: grey as it is, colour by luminance
+// in 16-bit units.
+void SendPngRow(PngState& state, const uint8_t* p, uint32_t y, int channels, int depth)
 {
     const int bytes = depth / 8;
     const double unit = depth == 16 ? 1.0 : 257.0;
-    for (uint32_t x = 0; x < width; ++x) {
+    for (float& value : state.values) {
         uint32_t c[3] = {0, 0, 0};
         for (int k = 0; k < channels; ++k, p += bytes)
             c[k] = bytes == 2 ? uint32_t(p[0]) << 8 | p[1] : p[0];
-        uint16_t v = uint16_t(c[0]);
-        if (channels == 3)
-            v = uint16_t(std::lround(std::fmin(65535.0, Luminance(c[0], c[1], c[2]) * unit)));
-        samples.push_back(v);
+        value = channels == 3 ? float(std::fmin(65535.0, std::round(Luminance(c[0], c[1], c[2]) * unit))) : float(c[0]);
     }
+    state.sampler->AddRow(int(y), state.values.data(), int(state.values.size()));
 }
 
-// Decodes into state.out, row by row: nothing the size of the picture is
+// Decodes row by row into the sampler: nothing the size of the picture is
 // allocated before its rows arrive, so a header that promises more than
 // the file holds costs nothing. libpng reports errors by a longjmp back
 // into this frame, which therefore holds nothing that needs destroying.
@@ -204,14 +202,16 @@ bool ReadPngRows(PngState& state, uint32_t& width, uint32_t& height)
     if ((channels != 1 && channels != 3) || (depth != 8 && depth != 16))
         png_error(png, "unexpected pixel layout after conversion");
     const size_t rowBytes = png_get_rowbytes(png, info);
-    Heightmap& out = *state.out;
-    Describe(out, int(width), int(height), colour || depth == 16 ? 65535 : 255,
+    Describe(*state.out, int(width), int(height), colour || depth == 16 ? 65535 : 255,
              std::to_string(depth) + "-bit " + (colour ? "colour PNG (luminance)" : "grayscale PNG"));
+    if (!state.sampler)
+        return false;
+    state.values.resize(width);
     if (passes == 1) {
         state.pixels.resize(rowBytes);
         for (uint32_t y = 0; y < height; ++y) {
             png_read_row(png, state.pixels.data(), nullptr);
-            AppendPngRow(state.pixels.data(), width, channels, depth, out.samples);
+            SendPngRow(state, state.pixels.data(), y, channels, depth);
         }
         return false;
     }
@@ -228,16 +228,16 @@ bool ReadPngRows(PngState& state, uint32_t& width, uint32_t& height)
         state.rows[y] = state.pixels.data() + size_t(y) * rowBytes;
     png_read_image(png, state.rows.data());
     for (uint32_t y = 0; y < height; ++y)
-        AppendPngRow(state.rows[y], width, channels, depth, out.samples);
+        SendPngRow(state, state.rows[y], y, channels, depth);
     return false;
 }
 
-bool DecodePng(const uint8_t* data, size_t size, Heightmap& out, std::string& error)
+bool DecodePng(const uint8_t* data, size_t size, Heightmap& out, CGridSampler* sampler, std::string& error)
 {
     PngState state;
     state.source = PngSource{data, size, 0};
     state.out = &out;
-    out.samples.clear();
+    state.sampler = sampler;
     state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, PngFail, PngWarn);
     if (state.png)
         state.info = png_create_info_struct(state.png);
@@ -249,17 +249,14 @@ bool DecodePng(const uint8_t* data, size_t size, Heightmap& out, std::string& er
     uint32_t w = 0, h = 0;
     bool failed = ReadPngRows(state, w, h);
     png_destroy_read_struct(&state.png, &state.info, nullptr);
-    if (failed) {
+    if (failed)
         error = state.message[0] ? std::string("PNG: ") + state.message : CheckHeightmapSize(w, h);
-        out.samples = std::vector<uint16_t>();
-        return true;
-    }
-    return false;
+    return failed;
 }
 
 // ---- BMP, through the game's own checks and SDL's decoder ----
 
-bool DecodeBmp(const uint8_t* data, size_t size, Heightmap& out, std::string& error)
+bool DecodeBmp(const uint8_t* data, size_t size, Heightmap& out, CGridSampler* sampler, std::string& error)
 {
     error = CheckBmpHeader(data, size, size);
     if (!error.empty())
@@ -274,14 +271,16 @@ bool DecodeBmp(const uint8_t* data, size_t size, Heightmap& out, std::string& er
         error = "decoded BMP is not 24-bit";
         return true;
     }
-    Allocate(out, image->w, image->h, 65535, "24-bit BMP (luminance)");
-    for (int y = 0; y < image->h; ++y) {
+    Describe(out, image->w, image->h, 65535, "24-bit BMP (luminance)");
+    std::vector<float> row(sampler ? size_t(image->w) : 0);
+    for (int y = 0; sampler && y < image->h; ++y) {
         const uint8_t* p = static_cast<const uint8_t*>(image->pixels) + size_t(y) * image->pitch;
         for (int x = 0; x < image->w; ++x, p += 3) {
             Uint8 r, g, b;
             SDL_GetRGB(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16, image->format, &r, &g, &b);
-            out.samples[size_t(y) * image->w + x] = uint16_t(std::lround(Luminance(r, g, b) * 257.0));
+            row[size_t(x)] = float(std::lround(Luminance(r, g, b) * 257.0));
         }
+        sampler->AddRow(y, row.data(), image->w);
     }
     SDL_FreeSurface(image);
     return false;
@@ -299,21 +298,21 @@ std::string CheckHeightmapSize(uint64_t w, uint64_t h)
     return std::string();
 }
 
-bool DecodeHeightmap(const uint8_t* data, size_t size, Heightmap& out, std::string& error)
+bool DecodeHeightmap(const uint8_t* data, size_t size, Heightmap& out, CGridSampler* sampler, std::string& error)
 {
     static const uint8_t PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (size >= 8 && memcmp(data, PNG_SIGNATURE, 8) == 0)
-        return DecodePng(data, size, out, error);
+        return DecodePng(data, size, out, sampler, error);
     if (size >= 2 && data[0] == 'P' && data[1] == '5')
-        return DecodePgm(data, size, out, error);
+        return DecodePgm(data, size, out, sampler, error);
     if (size >= 2 && data[0] == 'B' && data[1] == 'M')
-        return DecodeBmp(data, size, out, error);
+        return DecodeBmp(data, size, out, sampler, error);
     if (IsTiff(data, size))
-        return DecodeGeoTiff(data, size, out, error);
+        return DecodeGeoTiff(data, size, out, sampler, error);
     // An SRTM tile has no header, only its size: after the signatures, as
     // no real first height reads as one of them (they mean 16 km and more).
     if (IsSrtmSize(size))
-        return DecodeSrtm(data, size, out, error);
+        return DecodeSrtm(data, size, out, sampler, error);
     if (size >= 2 && data[0] == 'P' && data[1] >= '1' && data[1] <= '7')
         error = "only binary grayscale PGM (P5) is read; this is a P" + std::string(1, char(data[1])) + " file";
     else
@@ -321,22 +320,35 @@ bool DecodeHeightmap(const uint8_t* data, size_t size, Heightmap& out, std::stri
     return true;
 }
 
-bool ReadHeightmap(const std::string& path, Heightmap& out, std::string& error)
+bool ReadHeightmap(const std::string& path, CMappedFile& file, Heightmap& out, std::string& error)
 {
-    // Refused by its size before it is read into memory.
-    std::error_code failure;
-    if (std::filesystem::is_regular_file(path, failure) && std::filesystem::file_size(path, failure) > MAX_FILE_BYTES &&
-        !failure) {
+    if (file.Open(path, error))
+        return true;
+    if (file.Size() > MAX_FILE_BYTES) {
         error = "file is larger than 1 GiB";
         return true;
     }
-    std::vector<uint8_t> bytes;
-    if (ReadFileBytes(path, bytes, error) || DecodeHeightmap(bytes.data(), bytes.size(), out, error))
+    if (DecodeHeightmap(file.Data(), file.Size(), out, nullptr, error))
         return true;
-    int latitude, longitude;
-    if (IsSrtmSize(bytes.size()) && SrtmCorner(path, latitude, longitude)) {
-        out.format += ", south-west corner " + std::to_string(latitude) + ", " + std::to_string(longitude);
-        SetSrtmSpacing(out, &latitude);
+    // Only data decoded as a tile takes a tile's place from its name.
+    if (out.srtmSide > 0) {
+        int latitude = 0, longitude = 0;
+        const std::string why = SrtmTileName(path, latitude, longitude);
+        if (why.empty())
+            PlaceSrtmTile(out, latitude, longitude);
+        else
+            out.spacingSource = why + ", so its latitude and spacing are unknown";
     }
+    return false;
+}
+
+bool DecodeWhole(const uint8_t* data, size_t size, Heightmap& out, std::vector<float>& values, std::string& error)
+{
+    if (DecodeHeightmap(data, size, out, nullptr, error))
+        return true;
+    CGridSampler whole(SourceWindow{0, 0, out.width, out.height}, uint32_t(out.width), uint32_t(out.height), 1.0, 1.0);
+    if (DecodeHeightmap(data, size, out, &whole, error))
+        return true;
+    values.swap(whole.Values());
     return false;
 }

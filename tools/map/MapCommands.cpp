@@ -5,6 +5,8 @@
 #include "tools/assets/TileTexturing.h"
 #include "tools/common/AssetNames.h"
 #include "game/CommandLine.h"
+#include "tools/map/EarthScale.h"
+#include "tools/map/ElevationGrid.h"
 #include "tools/map/HeightmapReader.h"
 #include "tools/map/ImportPlan.h"
 #include "tools/map/InfoReport.h"
@@ -20,6 +22,9 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// The snow line of land whose latitude is not known: the middle latitudes'.
+const double UNKNOWN_LATITUDE = 45.0;
 
 // What the tool is doing, for a line about running out of memory.
 char activity[320] = "starting";
@@ -158,33 +163,63 @@ int RunImport(const std::vector<std::string>& args)
     int status = ParseOrExit(Command::Import, "import", args, options);
     if (status >= 0)
         return status;
-    Heightmap picture;
+    Heightmap source;
+    CMappedFile file;
     std::string error;
     SetActivity("importing " + options.input);
-    if (ReadHeightmap(options.input, picture, error))
+    if (ReadHeightmap(options.input, file, source, error))
         return Failure("cannot read " + options.input + ": " + error);
-    printf("read %s: %dx%d, %s\n", options.input.c_str(), picture.width, picture.height, picture.format.c_str());
-
     if (options.pixelSize > 0.0) {
         // A picture's samples are then metres too.
-        picture.spacingX = picture.spacingY = options.pixelSize;
-        picture.spacingSource = "--pixel-size";
-        picture.elevation = true;
+        source.spacingX = source.spacingY = options.pixelSize;
+        source.spacingSource = "--pixel-size";
+        source.elevation = true;
     }
+    // The grid is planned from the header; the samples then stream into it.
     ImportPlan plan;
-    if (PlanGrid(picture, options, plan, error))
+    SourceWindow window;
+    if (ResolveRegion(source, options, window, error) || PlanGrid(source, window, options, plan, error))
         return Failure("cannot import " + options.input + ": " + error);
+    CGridSampler sampler(window, plan.Columns(), plan.Rows(), plan.stepX, plan.stepY);
+    Heightmap decoded;  // the header again: the one read keeps what the name added
+    if (DecodeHeightmap(file.Data(), file.Size(), decoded, &sampler, error))
+        return Failure("cannot read " + options.input + ": " + error);
+    file.Close();
+    if (!sampler.Complete())
+        return Failure("cannot read " + options.input + ": it holds fewer rows than its header says");
+    printf("read %s: %dx%d, %s", options.input.c_str(), source.width, source.height, source.format.c_str());
+    if (source.elevation && !std::isnan(sampler.lowest))
+        printf(", heights %.6g .. %.6g m", sampler.lowest, sampler.highest);
+    if (sampler.voids > 0)
+        printf(", %llu void%s", (unsigned long long)sampler.voids, sampler.voids == 1 ? "" : "s");
+    printf("\n");
+
+    plan.voidsFilled = FillVoids(sampler.Values(), int(plan.Columns()), int(plan.Rows()));
+    if (plan.voidsFilled < 0)
+        return Failure("cannot import " + options.input + ": the part imported holds only voids");
+    std::vector<uint8_t> heights;
+    if (PlanHeights(source, sampler.Values(), options, plan, heights, error))
+        return Failure("cannot import " + options.input + ": " + error);
+    std::vector<float>().swap(sampler.Values());
     TerrainParams& p = options.params;
     p.tilesAcross = plan.tilesAcross;
     p.tilesDown = plan.tilesDown;
     p.subdivisions = plan.subdivisions;
-    std::vector<uint8_t> heights = PlanHeights(picture, options, plan);
     p.cellSize = plan.cellSize;
     p.heightScale = plan.heightScale;
-    fputs(DescribePlan(picture, options, plan).c_str(), stdout);
+    fputs(DescribePlan(source, options, plan).c_str(), stdout);
     MapFileData map = MapForParams(p);
     map.heights = std::move(heights);
-    AssignTileTextures(map, plan.SeaAtLowest());
+    if (plan.trueScale) {
+        const double snowLine = options.snowLine != 0.0 ? options.snowLine : SnowLineAt(source.latitudeKnown ? source.latitude : UNKNOWN_LATITUDE);
+        AssignRealTextures(map, RealGround{plan.lowMetres, plan.stepMetres, plan.cellMetres, snowLine});
+        printf("textures: water at and below the sea, snow above %.0f m (%s), rock on slopes over 35 degrees\n", snowLine,
+               options.snowLine != 0.0 ? "--snow-line" : source.latitudeKnown ? "the snow line at its latitude" :
+               "its latitude unknown, that of 45 degrees; --snow-line METRES sets it");
+    } else {
+        AssignTileTextures(map, true);
+    }
+    KeepNamedTextures(map);
     ReportSun(options);
     if (WriteWorld(options.outDir, map, options.withAssets, options.assetDir, error))
         return Failure(error);

@@ -12,18 +12,18 @@
 // exactly one of those sizes is taken for one.
 constexpr int SRTM_VOID = -32768;
 bool IsSrtmSize(size_t size);
-int SrtmArcSeconds(int side);
 
-// Sets a decoded tile's spacing: its arc-seconds in metres at the latitude
-// of its middle, given the south-west corner's (null when unknown).
-void SetSrtmSpacing(Heightmap& tile, const int* southLatitude);
-
-// The heights, voids filled from their neighbours, as samples from the
-// lowest (0) to the highest (maxValue). True on failure, with `error`.
-bool DecodeSrtm(const uint8_t* data, size_t size, Heightmap& out, std::string& error);
+// The heights, row by row into `sampler` (none: the size alone), voids as
+// NaN. True on failure, with `error`.
+bool DecodeSrtm(const uint8_t* data, size_t size, Heightmap& out, CGridSampler* sampler, std::string& error);
 // The same for a square of any side, from 2 * side * side bytes.
-bool DecodeSrtmSide(const uint8_t* data, int side, Heightmap& out, std::string& error);
+bool DecodeSrtmSide(const uint8_t* data, int side, Heightmap& out, CGridSampler* sampler, std::string& error);
 
-// The south-west corner a tile's name gives ("N36W085.hgt": 36, -85).
-// False when the name has no such corner.
-bool SrtmCorner(const std::string& fileName, int& latitude, int& longitude);
+// The south-west corner a tile's name gives ("N36W085.hgt": 36, -85):
+// N or S and two digits to 89, E or W and three digits to 179, then the end
+// or an extension. Empty on success, else why the name is not a tile's.
+std::string SrtmTileName(const std::string& path, int& latitude, int& longitude);
+
+// Puts a decoded tile at its corner: the frame, the latitude of its middle
+// and its arc-seconds in metres there.
+void PlaceSrtmTile(Heightmap& tile, int latitude, int longitude);

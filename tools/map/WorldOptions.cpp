@@ -2,6 +2,7 @@
 
 #include "game/GameFacts.h"
 #include "game/CommandLine.h"
+#include "tools/map/EarthScale.h"
 #include "tools/map/ImportPlan.h"
 #include "tools/map/SunDirection.h"
 #include "world/MapFile.h"
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -50,21 +52,31 @@ std::string BuildUsage(Command command)
                  "uint16, int32 or float32 metres), an SRTM .hgt tile, an 8- or 16-bit grayscale\n"
                  "PNG, a binary PGM (P5, 8 or 16 bit) or a 24-bit BMP (colour pictures are read by\n"
                  "luminance). Its top row (north) becomes the map's row 0, its left column column 0;\n"
-                 "the elevation models' voids are filled from their neighbours.\n"
+                 "the elevation models' voids are filled smoothly over each hole's rim.\n"
                  "\n"
                  "Each source sample becomes one vertex, the grid padded or cropped by less than a\n"
-                 "tile at its far edges; a source beyond the game's %u vertices keeps every\n"
-                 "n-th sample. Where the file gives its spacing and heights in metres (or\n"
-                 "--pixel-size does), the land keeps its true proportions: the relief is spread\n"
-                 "over %d height steps and the cell size and height scale are chosen to match.\n"
-                 "A picture without one becomes black 0 to white 255, as wide as the default world.\n"
+                 "tile at its far edges; a source beyond the game's %llu vertices is resampled to\n"
+                 "the largest grid that fits. Where the file gives its spacing and heights in metres\n"
+                 "(or --pixel-size does), the land keeps its true proportions: the relief is spread\n"
+                 "over %d height steps, the cell size and height scale are chosen to match within\n"
+                 "half a percent, and the tiles are textured by real altitude and slope: water at\n"
+                 "and below the sea, snow above the snow line, rock where it is steep. A picture\n"
+                 "without a scale becomes black 0 to white 255, as wide as the default world.\n"
                  "\n"
                  "  -o, --output DIR        where to write (created if missing)\n"
+                 "  --region X0,Y0,X1,Y1[deg|m]\n"
+                 "                          import only the window between two opposite corners, at\n"
+                 "                          full resolution: in samples (column, row; 0,0 the top left),\n"
+                 "                          or longitude,latitude with 'deg', or the file's projected\n"
+                 "                          x,y with 'm'\n"
                  "  --pixel-size METRES     metres between samples, for a file that does not say;\n"
                  "                          a picture's sample values are then read as metres\n"
-                 "  --exaggeration X        draw heights X times their true scale (default 1)\n"
+                 "  --exaggeration X        draw heights X times their true scale (default 1); the\n"
+                 "                          cell size stays where the height scale can hold it\n"
+                 "  --snow-line METRES      real land above this is snow (default: by the latitude,\n"
+                 "                          from %g m at the equator to %g m at 60 degrees)\n"
                  "  --tiles WxH             tiles across and down: the source stretched over them\n"
-                 "  --subdivisions N        grid cells along a tile side (default: 4 to 16, the best fit)\n"
+                 "  --subdivisions N        grid cells along a tile side (default: %u to %u, the best fit)\n"
                  "  --cell-size N           world units between vertices (default: chosen for the scale)\n"
                  "  --height-scale N        hundredths of a world unit per height step (default: chosen\n"
                  "                          for the scale; %u for a picture)\n"
@@ -75,7 +87,8 @@ std::string BuildUsage(Command command)
                  "  --force                 replace a world already in DIR\n"
                  "  -h, --help              this text\n"
                  "  --version               the tool's version\n",
-                 unsigned(MAP_MAX_VERTICES), HEIGHT_STEPS, unsigned(DEFAULT_MAP_HEIGHT_SCALE));
+                 (unsigned long long)MAP_MAX_VERTICES, HEIGHT_STEPS, SnowLineAt(0.0), SnowLineAt(60.0),
+                 MIN_CHOSEN_SUBDIVISIONS, MAX_CHOSEN_SUBDIVISIONS, unsigned(DEFAULT_MAP_HEIGHT_SCALE));
     }
     return text;
 }
@@ -119,6 +132,39 @@ bool ParseTiles(const std::string& text, uint32_t& across, uint32_t& down)
     return false;
 }
 
+// Two corners, "X0,Y0,X1,Y1", whole samples or, with "deg" or "m" after
+// them, the file's coordinates.
+bool ParseRegion(const std::string& text, WorldOptions& out)
+{
+    std::string numbers = text;
+    out.regionUnit = RegionUnit::Samples;
+    for (auto [suffix, unit] : {std::pair{"deg", RegionUnit::Degrees}, std::pair{"m", RegionUnit::Metres}}) {
+        const size_t n = strlen(suffix);
+        if (numbers.size() > n && numbers.compare(numbers.size() - n, n, suffix) == 0) {
+            numbers.resize(numbers.size() - n);
+            out.regionUnit = unit;
+            break;
+        }
+    }
+    size_t start = 0;
+    for (int i = 0; i < 4; ++i) {
+        const size_t comma = numbers.find(',', start);
+        if ((comma == std::string::npos) != (i == 3))
+            return true;
+        const std::string part = numbers.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        unsigned long long whole = 0;
+        if (out.regionUnit == RegionUnit::Samples ? ParseWhole(part, 0, 1u << 20, whole)
+                                                   : ParseReal(part, -1e9, 1e9, out.region[i]))
+            return true;
+        if (out.regionUnit == RegionUnit::Samples)
+            out.region[i] = double(whole);
+        if (comma != std::string::npos)
+            start = comma + 1;
+    }
+    out.regionGiven = true;
+    return false;
+}
+
 enum : int {
     OPT_SEED = 256,
     OPT_TILES,
@@ -132,6 +178,8 @@ enum : int {
     OPT_STRETCH,
     OPT_PIXEL_SIZE,
     OPT_EXAGGERATION,
+    OPT_REGION,
+    OPT_SNOW_LINE,
     OPT_FORCE,
 };
 
@@ -155,7 +203,9 @@ std::vector<option> OptionsFor(Command command)
     else
         options.insert(options.begin(), {{"stretch", no_argument, nullptr, OPT_STRETCH},
                                          {"pixel-size", required_argument, nullptr, OPT_PIXEL_SIZE},
-                                         {"exaggeration", required_argument, nullptr, OPT_EXAGGERATION}});
+                                         {"exaggeration", required_argument, nullptr, OPT_EXAGGERATION},
+                                         {"region", required_argument, nullptr, OPT_REGION},
+                                         {"snow-line", required_argument, nullptr, OPT_SNOW_LINE}});
     return options;
 }
 
@@ -203,8 +253,16 @@ bool Apply(int id, const std::string& name, const std::string& value, WorldOptio
         break;
     }
     case OPT_PIXEL_SIZE:
-        if (ParseReal(value, 1e-3, 1e6, out.pixelSize))
+        if (ParseReal(value, MIN_SPACING_METRES, MAX_SPACING_METRES, out.pixelSize))
             return bad("metres from 0.001 to 1000000");
+        break;
+    case OPT_REGION:
+        if (ParseRegion(value, out))
+            return bad("X0,Y0,X1,Y1 in samples, or followed by deg or m");
+        break;
+    case OPT_SNOW_LINE:
+        if (ParseReal(value, -MAX_HEIGHT_METRES, MAX_HEIGHT_METRES, out.snowLine) || out.snowLine == 0.0)
+            return bad("metres from -100000 to 100000, not 0");
         break;
     case OPT_EXAGGERATION:
         if (ParseReal(value, 0.01, 100.0, out.exaggeration))

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+// How --region gives its corners: samples, or the file's own coordinates.
+enum class RegionUnit { Samples, Degrees, Metres };
+
 // What `generate` and `import` are told on the command line.
 struct WorldOptions {
     TerrainParams params;       // tiles, subdivisions, cell size, height scale, seed, roughness, light word
@@ -14,6 +17,10 @@ struct WorldOptions {
     bool heightScaleGiven = false;
     double pixelSize = 0.0;     // import: metres between samples, for files that do not say (0: not given)
     double exaggeration = 1.0;  // import: the vertical scale over the true one
+    bool regionGiven = false;   // import: a window of the source, two opposite corners x, y, x, y
+    double region[4] = {0, 0, 0, 0};
+    RegionUnit regionUnit = RegionUnit::Samples;
+    double snowLine = 0.0;      // import: metres above which real land is snow (0: by its latitude)
     bool sunGiven = false;
     double sunElevation = 0.0;  // degrees, when sunGiven
     double sunAzimuth = 0.0;

@@ -7,6 +7,7 @@
 #include "tools/common/Image.h"
 #include "tools/common/StagedFiles.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -26,21 +27,15 @@ bool StageFile(CStagedFiles& files, const fs::path& path, const std::vector<uint
 
 int StageTextures(const fs::path& dir, const MapFileData& map, CStagedFiles& files, std::string& error)
 {
-    int written = 0;
-    for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t) {
-        uint32_t number = TerrainTextureNumber(t);
-        bool named = false;
-        for (uint32_t n : map.textureNumbers)
-            named = named || n == number;
-        if (!named)
-            continue;
-        fs::path path = dir / TerrainTextureFileName(number);
-        const Image texture = GenerateTerrainTexture(t, TERRAIN_TEXTURE_SIZE, map.header.subdivisions);
-        if (StageFile(files, path, EncodeBmp(texture), error))
+    std::vector<uint8_t> named;
+    for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t)
+        if (std::find(map.textureNumbers.begin(), map.textureNumbers.end(), TerrainTextureNumber(t)) != map.textureNumbers.end())
+            named.push_back(t);
+    const std::vector<Image> textures = GenerateTerrainTextureSet(named, TERRAIN_TEXTURE_SIZE, map.header.subdivisions);
+    for (size_t i = 0; i < named.size(); ++i)
+        if (StageFile(files, dir / TerrainTextureFileName(TerrainTextureNumber(named[i])), EncodeBmp(textures[i]), error))
             return -1;
-        ++written;
-    }
-    return written;
+    return int(named.size());
 }
 
 bool StageAssets(const fs::path& dir, const fs::path& from, CStagedFiles& files, std::string& error)
@@ -103,7 +98,8 @@ bool WriteWorld(const std::string& dir, const MapFileData& map, bool withAssets,
     if (textures < 0 || (withAssets && StageAssets(dir, from, files, error)) || files.Commit(error))
         return true;
     printf("wrote %s (%zu bytes)\n", mapPath.string().c_str(), bytes.size());
-    printf("wrote %d terrain textures (%s ...)\n", textures, TerrainTextureFileName(map.textureNumbers.front()).c_str());
+    printf("wrote %d terrain texture%s (%s ...)\n", textures, textures == 1 ? "" : "s",
+           TerrainTextureFileName(map.textureNumbers.front()).c_str());
     if (withAssets)
         printf("copied %zu assets from %s\n", OtherAssetNames().size(), from.string().c_str());
     return false;
