@@ -12,6 +12,7 @@ struct CLodMesh::Place {
     bool morphs;  // false for the root, which has no coarser mesh
     uint32_t x0, x1, y0, y1;
     float morph;
+    Edge west, east, north, south;
     int64_t anchorX, anchorY;  // the tile texture coordinates count from
 };
 
@@ -53,7 +54,8 @@ TerrainVertex CLodMesh::Vertex(const Place& p, uint32_t col, uint32_t row, uint3
         v.s = float(int64_t(col) - 2 - ax) / n;
         v.t = float(2 * (int64_t(bandTop) - ay) - (int64_t(row) - ay)) / n;
     }
-    const float m = p.morph;
+    const float m = col == p.x0 ? p.west.morph : col == p.x1 ? p.east.morph : row == p.y0 ? p.north.morph
+                  : row == p.y1 ? p.south.morph : p.morph;
     if (p.morphs && m > 0.0f) {
         const uint32_t up = p.depth + 1;
         if (!CTerrainLod::OnDepth(col, up, lod.cellsAcross) || !CTerrainLod::OnDepth(row, up, lod.cellsDown)) {
@@ -106,7 +108,7 @@ void CLodMesh::AddNode(const CMap& map, const LodNode& node, const std::vector<L
 {
     const CTerrainLod& lod = map.lod;
     const uint32_t d = node.depth, step = 1u << d;
-    Place p{map, lod, d, d + 1 < lod.depths.size(), 0, 0, 0, 0, node.morph, 0, 0};
+    Place p{map, lod, d, d + 1 < lod.depths.size(), 0, 0, 0, 0, node.morph, {}, {}, {}, {}, 0, 0};
     lod.NodeCells(d, node.index, p.x0, p.x1, p.y0, p.y1);
     const uint32_t parentSide = CTerrainLod::LEAF_CELLS << (d + 1);
     p.anchorX = p.x0 / parentSide * parentSide / map.subdivisions;
@@ -114,26 +116,38 @@ void CLodMesh::AddNode(const CMap& map, const LodNode& node, const std::vector<L
 
     // Each edge from the leaves just outside it.
     const uint32_t leavesAcross = lod.depths[0].across, L = CTerrainLod::LEAF_CELLS;
-    // An edge meets its neighbour's exactly only at the same depth and
-    // morph; each node keeps its own morph, so that it always looks as its
-    // parent or children will when they take its place.
-    auto edge = [&](bool exists, uint32_t lx0, uint32_t lx1, uint32_t ly0, uint32_t ly1) {
+    // Each node's vertices move by its own morph, so it always looks as its
+    // parent or children will when they take its place; but on an edge
+    // with a sibling of the same depth both take the smaller morph, and
+    // none while the sibling is split: none when either splits, whole when
+    // they merge into their parent. Elsewhere an edge meets its neighbour's
+    // exactly only at the same depth and morph.
+    const uint32_t i = node.index % lod.depths[d].across, j = node.index / lod.depths[d].across;
+    auto edge = [&](bool exists, bool sibling, uint32_t lx0, uint32_t lx1, uint32_t ly0, uint32_t ly1) {
+        Edge e{node.morph, 0.0f};
         float neighbourBound = -1.0f;
         for (uint32_t ly = ly0; exists && ly <= ly1; ++ly)
             for (uint32_t lx = lx0; lx <= lx1; ++lx) {
                 const LodCover& c = cover[size_t(ly) * leavesAcross + lx];
-                if (c.frame == frame && (c.depth != d || c.morph != node.morph))
+                if (c.frame != frame)
+                    continue;
+                if (sibling)
+                    e.morph = c.depth == d ? std::min(node.morph, c.morph) : c.depth < d ? 0.0f : e.morph;
+                if (c.drawn && (c.depth != d || (!sibling && c.morph != node.morph)))
                     neighbourBound = std::max(neighbourBound, c.bound);
             }
         // Deep enough for both sides' errors, and a step more for the
         // slivers where a finer edge's vertex meets a coarser edge.
-        return neighbourBound >= 0.0f ? node.bound + neighbourBound + map.heightScale : 0.0f;
+        if (neighbourBound >= 0.0f)
+            e.skirt = node.bound + neighbourBound + map.heightScale;
+        return e;
     };
     const uint32_t lx0 = p.x0 / L, lx1 = (p.x1 - 1) / L, ly0 = p.y0 / L, ly1 = (p.y1 - 1) / L;
-    const float west = edge(p.x0 > 0, lx0 - 1, lx0 - 1, ly0, ly1);
-    const float east = edge(p.x1 < lod.cellsAcross, lx1 + 1, lx1 + 1, ly0, ly1);
-    const float north = edge(p.y0 > 0, lx0, lx1, ly0 - 1, ly0 - 1);
-    const float south = edge(p.y1 < lod.cellsDown, lx0, lx1, ly1 + 1, ly1 + 1);
+    p.west = edge(p.x0 > 0, i % 2 == 1, lx0 - 1, lx0 - 1, ly0, ly1);
+    p.east = edge(p.x1 < lod.cellsAcross, i % 2 == 0, lx1 + 1, lx1 + 1, ly0, ly1);
+    p.north = edge(p.y0 > 0, j % 2 == 1, lx0, lx1, ly0 - 1, ly0 - 1);
+    p.south = edge(p.y1 < lod.cellsDown, j % 2 == 0, lx0, lx1, ly1 + 1, ly1 + 1);
+    const float west = p.west.skirt, east = p.east.skirt, north = p.north.skirt, south = p.south.skirt;
 
     auto entryOf = [&](uint32_t col, uint32_t bandTop) { return lod.CellTexture(map, d, col >> d, bandTop >> d); };
     for (uint32_t top = p.y0; top < p.y1; top += step) {

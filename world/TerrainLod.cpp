@@ -286,13 +286,18 @@ void CTerrainLod::Visit(const CFrustum& frustum, const Vec3& eye, const Budget& 
 {
     Vec3 lo, hi;
     NodeBox(d, index, lo, hi);
-    // Rounding in the planes must never lose a node: a cell's width of slack.
-    if (frustum.BoxOutside(lo, hi, cellSize))
-        return;
     const Depth& depth = depths[d];
     const float allowed = budget.Allowed(BoxDistance(eye, lo, hi));
-    if (d == 0 || Effective(d, index, budget) <= allowed) {
-        Emit(d, index, allowed, budget, frame, out, cover);
+    const bool whole = d == 0 || Effective(d, index, budget) <= allowed;
+    const LodNode node = Drawn(d, index, allowed, budget);
+    // Rounding in the planes must never lose a node: a cell's width of slack.
+    if (frustum.BoxOutside(lo, hi, cellSize)) {
+        Mark(d, index, {frame, whole ? d : d - 1, node.morph, node.bound, false}, cover);
+        return;
+    }
+    if (whole) {
+        out.push_back(node);
+        Mark(d, index, {frame, d, node.morph, node.bound, true}, cover);
         return;
     }
     const Depth& sub = depths[d - 1];
@@ -327,8 +332,7 @@ float CTerrainLod::Effective(uint32_t d, uint32_t index, const Budget& budget) c
     return std::max(depth.error[index], budget.Allowed(FOCAL_PIXELS * tileSize / budget.mixedTilePixels));
 }
 
-void CTerrainLod::Emit(uint32_t d, uint32_t index, float allowed, const Budget& budget, uint32_t frame,
-                       std::vector<LodNode>& out, std::vector<LodCover>& cover) const
+LodNode CTerrainLod::Drawn(uint32_t d, uint32_t index, float allowed, const Budget& budget) const
 {
     const Depth& depth = depths[d];
     LodNode node{d, index, 0.0f, depth.error[index]};
@@ -338,12 +342,20 @@ void CTerrainLod::Emit(uint32_t d, uint32_t index, float allowed, const Budget& 
         node.morph = Morph(Effective(d, index, budget), Effective(d + 1, parent, budget), allowed);
         node.bound = (1.0f - node.morph) * depth.error[index] + node.morph * up.error[parent];
     }
-    out.push_back(node);
+    return node;
+}
+
+void CTerrainLod::Mark(uint32_t d, uint32_t index, const LodCover& what, std::vector<LodCover>& cover) const
+{
+    const Depth& depth = depths[d];
     const uint32_t leavesAcross = depths[0].across, leavesDown = depths[0].down;
-    const uint32_t i = index % depth.across << d, j = index / depth.across << d;
-    for (uint32_t y = j; y < std::min(j + (1u << d), leavesDown); ++y)
-        for (uint32_t x = i; x < std::min(i + (1u << d), leavesAcross); ++x)
-            cover[size_t(y) * leavesAcross + x] = {frame, d, node.morph, node.bound};
+    const uint32_t x0 = index % depth.across << d, y0 = index / depth.across << d;
+    const uint32_t x1 = std::min(x0 + (1u << d), leavesAcross) - 1, y1 = std::min(y0 + (1u << d), leavesDown) - 1;
+    for (uint32_t y = y0; y <= y1; ++y) {
+        const bool rim = y == y0 || y == y1;
+        for (uint32_t x = x0; x <= x1; x = rim || x == x1 ? x + 1 : x1)
+            cover[size_t(y) * leavesAcross + x] = what;
+    }
 }
 
 float CTerrainLod::NearestGround(const CMap& map, const Vec3& eye, float limit) const

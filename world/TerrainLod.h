@@ -15,13 +15,17 @@ struct LodNode {
     float bound;     // the largest height error of what it draws, in world units
 };
 
-// Which drawn node covers a leaf block in a given frame: what a node reads
-// of its neighbours to join them without cracks.
+// Which node covers a leaf block on the rim of a node in a given frame:
+// what a node reads of its neighbours to join them without cracks. A node
+// outside the view is there too, as it would be drawn (a depth finer than
+// its own when it would be split), so its siblings' edges do not change
+// when it comes into view.
 struct LodCover {
     uint32_t frame = 0;
     uint32_t depth = 0;
     float morph = 0.0f;
     float bound = 0.0f;
+    bool drawn = false;
 };
 
 // Where a coarse mesh passes over a grid vertex: up to three grid vertices
@@ -122,8 +126,10 @@ private:
     void CellErrors(const uint8_t* heights, uint32_t d, std::vector<float>& cellError) const;
     void Visit(const CFrustum& frustum, const Vec3& eye, const Budget& budget, uint32_t d, uint32_t index,
                uint32_t frame, std::vector<LodNode>& out, std::vector<LodCover>& cover) const;
-    void Emit(uint32_t d, uint32_t index, float allowed, const Budget& budget, uint32_t frame,
-              std::vector<LodNode>& out, std::vector<LodCover>& cover) const;
+    // The node as drawn where `allowed` is the error allowed.
+    LodNode Drawn(uint32_t d, uint32_t index, float allowed, const Budget& budget) const;
+    // Marks the leaves on the rim of node `index` of depth d.
+    void Mark(uint32_t d, uint32_t index, const LodCover& what, std::vector<LodCover>& cover) const;
     // The error a node counts as for the budget: its own, or more where its
     // textures want it further away.
     float Effective(uint32_t d, uint32_t index, const Budget& budget) const;

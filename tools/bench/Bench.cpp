@@ -2,13 +2,14 @@
 // (start-up, a fixed view, a drive, peak memory), and start-up and frame
 // times of the default world. It runs the game's own code: CGame::Start, CGame::RunFrame with
 // scripted keys, CMap::Load. Prints tables; asserts nothing.
-//   terravell-bench [--data DIR] [--frames N] [--budget S] [--peer PATH] [--quick]
+//   terravell-bench [--data DIR] [--frames N] [--budget S] [--detail PIXELS] [--peer PATH] [--quick]
 #include "game/Game.h"
 #include "game/GameFacts.h"
 #include "gfx/AssetPath.h"
 #include "tools/bench/BenchCommon.h"
 #include "tools/bench/MapSizes.h"
 #include "game/CommandLine.h"
+#include "game/GameOptions.h"
 #include "tools/common/ProcStatus.h"
 #include "tools/map/WorldWriter.h"
 
@@ -30,7 +31,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* USAGE =
-    "usage: terravell-bench [--data DIR] [--frames N] [--budget S] [--peer PATH] [--quick]\n"
+    "usage: terravell-bench [--data DIR] [--frames N] [--budget S] [--detail PIXELS] [--peer PATH] [--quick]\n"
     "Times map loading, start-up and frames at growing map sizes, the frames of a\n"
     "scripted run and the terrain draw, and prints tables.\n"
     "\n"
@@ -39,6 +40,8 @@ const char* USAGE =
     "  --frames N              frames per timed run, at least 1 (default 1000)\n"
     "  --budget S              a map-size run stops after S seconds once it has 5\n"
     "                          frames (default 30)\n"
+    "  --detail PIXELS         the level of detail timed beside exact on every map\n"
+    "                          size (default: the game's)\n"
     "  --peer PATH             also time terravell-peer at PATH on every map size\n"
     "  --quick                 a short run: 30 frames, the smallest map only\n"
     "  -h, --help              this text\n"
@@ -125,10 +128,11 @@ int main(int argc, char** argv)
         {"frames", required_argument, nullptr, 'f'},
         {"budget", required_argument, nullptr, 'b'},
         {"peer", required_argument, nullptr, 'p'},
+        {"detail", required_argument, nullptr, 'l'},
         {"quick", no_argument, nullptr, 'q'},
     });
     fs::path data = fs::path(DefaultAssetDir());
-    SizeTableOptions sizes{1000, 30000.0, false, ""};
+    SizeTableOptions sizes{1000, 30000.0, false, "", DEFAULT_DETAIL_PIXELS};
     long budgetSeconds = 30;
     CCommandLine line(argc, argv);
     std::string error;
@@ -146,6 +150,10 @@ int main(int argc, char** argv)
             break;
         case 'p':
             sizes.peer = fs::absolute(line.Value()).string();
+            break;
+        case 'l':
+            if (!ParseNumberIn(line.Value(), 0.01f, 100.0f, sizes.detail))
+                return UsageError(PROGRAM, line.Name() + " wants a number of pixels (got '" + line.Value() + "')");
             break;
         case 'q':
             sizes.quick = true;

@@ -3,12 +3,14 @@
 // times the game. For comparison only; the game never uses Irrlicht.
 // Prints one line: start-up to the first frame, median and p95 frame and
 // peak resident size.
-//   terravell-peer --eye X,Y,Z --at X,Y,Z [--frames N] [--budget-ms MS]
+//   terravell-peer --eye X,Y,Z --at X,Y,Z [--far UNITS] [--full-detail] [--shot FILE] [--frames N] [--budget-ms MS]
+#include "game/CommandLine.h"
 #include "game/GameFacts.h"
+#include "game/GameOptions.h"
 #include "gfx/AssetPath.h"
 #include "tools/assets/TerrainTextures.h"
 #include "tools/bench/BenchCommon.h"
-#include "game/CommandLine.h"
+#include "tools/common/FrameCapture.h"
 #include "tools/common/ProcStatus.h"
 #include "world/MapFile.h"
 #include "world/SkyBox.h"
@@ -26,10 +28,13 @@ using namespace irr;
 namespace {
 
 const char* USAGE =
-    "usage: terravell-peer --eye X,Y,Z --at X,Y,Z [--frames N] [--budget-ms MS]\n"
+    "usage: terravell-peer --eye X,Y,Z --at X,Y,Z [--far UNITS] [--full-detail] [--shot FILE]\n"
+    "                      [--frames N] [--budget-ms MS]\n"
     "Draws Data/map1.raw of the current folder with Irrlicht's terrain node from\n"
     "EYE towards AT (the map's coordinates: x along a row, y down the rows, z up)\n"
-    "and prints: startup-ms T median-ms M p95-ms P peak-kib K frames N triangles C.\n";
+    "and prints: startup-ms T median-ms M p95-ms P peak-kib K frames N triangles C.\n"
+    "--far sets the camera's far plane (1000), --full-detail draws every patch at\n"
+    "its finest level, --shot writes the last frame as a BMP.\n";
 
 const char* PROGRAM = "terravell-peer";
 
@@ -78,7 +83,13 @@ int main(int argc, char** argv)
         {"at", required_argument, nullptr, 'a'},
         {"frames", required_argument, nullptr, 'f'},
         {"budget-ms", required_argument, nullptr, 'b'},
+        {"far", required_argument, nullptr, 'r'},
+        {"full-detail", no_argument, nullptr, 'u'},
+        {"shot", required_argument, nullptr, 's'},
     });
+    float farPlane = 1000.0f;
+    bool fullDetail = false;
+    std::string shot;
     core::vector3df eye, at;
     bool haveEye = false, haveAt = false;
     long frames = 1000;
@@ -96,6 +107,11 @@ int main(int argc, char** argv)
             if (!PositiveNumber(line.Value(), value))
                 return UsageError(PROGRAM, line.Name() + " wants a whole number of at least 1");
             (id == 'f' ? frames = value : budgetMs = double(value));
+        } else if (id == 'r') {
+            if (!ParseNumberIn(line.Value(), 1.0f, 1e7f, farPlane))
+                return UsageError(PROGRAM, line.Name() + " wants a distance (got '" + line.Value() + "')");
+        } else if (id == 'u' || id == 's') {
+            (id == 'u' ? fullDetail = true : (shot = line.Value(), true));
         } else {
             return CommonOption(id, PROGRAM, USAGE, error);
         }
@@ -130,7 +146,7 @@ int main(int argc, char** argv)
     const float cell = float(map.header.cellSize), step = float(map.header.heightScale) * 0.01f;
     scene::ITerrainSceneNode* terrain = scene->addTerrainSceneNode(
         static_cast<io::IReadFile*>(nullptr), nullptr, -1, core::vector3df(0, 0, -float(side - 1) * cell),
-        core::vector3df(0, 0, 0), core::vector3df(cell, step, cell), video::SColor(255, 255, 255, 255), 5,
+        core::vector3df(0, 0, 0), core::vector3df(cell, step, cell), video::SColor(255, 255, 255, 255), fullDetail ? 1 : 5,
         scene::ETPS_17, 0, true);
     io::IReadFile* raw = device->getFileSystem()->createMemoryReadFile(square.data(), s32(square.size()),
                                                                         "heights.raw", false);
@@ -159,7 +175,7 @@ int main(int argc, char** argv)
     camera->setFOV(core::PI / 2);
     camera->setAspectRatio(float(WINDOW_WIDTH) / float(WINDOW_HEIGHT));
     camera->setNearValue(0.1f);
-    camera->setFarValue(1000.0f);
+    camera->setFarValue(farPlane);
 
     auto frame = [&] {
         device->run();
@@ -176,6 +192,15 @@ int main(int argc, char** argv)
         BenchClock::time_point frameStart = BenchClock::now();
         frame();
         ms.push_back(MsSince(frameStart));
+    }
+    if (!shot.empty()) {
+        device->run();
+        driver->beginScene(true, true, video::SColor(0, 0, 0, 0));
+        scene->drawAll();
+        std::string error;
+        if (WriteBmp(shot, ReadBackBuffer(), error))
+            fprintf(stderr, "%s: %s\n", PROGRAM, error.c_str());
+        driver->endScene();
     }
     // The last frame's triangles, the sky box's twelve left out.
     printf("startup-ms %.3f median-ms %.3f p95-ms %.3f peak-kib %ld frames %zu triangles %u\n", startupMs,

@@ -1,6 +1,8 @@
 #include "tools/bench/MapSizes.h"
 
 #include "tools/bench/BenchCommon.h"
+#include "tools/common/FileBytes.h"
+#include "tools/common/FrameCapture.h"
 #include "tools/common/ProcStatus.h"
 #include "tools/map/WorldWriter.h"
 
@@ -46,9 +48,15 @@ const Vec3 VIEW_CAMERA{0.0f, 0.17f, 450.0f};
 // parent and child are the same program.
 struct TerravellFigures {
     double startup = -1;  // below 0: the child failed
-    double viewMedian, viewP95, driveMedian, driveP95, driveP99;
-    long viewFrames, driveFrames, peakKiB, triangles;  // terrain triangles sent in the fixed view
-    Vec3 eye, at;  // the fixed view, in the map's coordinates
+    double driveMedian, driveP95, driveP99;
+    long driveFrames, peakKiB;
+    float farView;  // the far plane the game picks for the fixed view
+    // The fixed view at far 1000 and at the far view, each at the bench's
+    // detail and exact: median frame, frames timed, terrain triangles.
+    double median[2][2];
+    long frames[2][2], triangles[2][2];
+    long differing[2];  // pixels more than 8 levels off between the detail and exact, per far
+    Vec3 eye, at;       // the fixed view, in the map's coordinates
 };
 
 struct PeerFigures {
@@ -76,7 +84,10 @@ void PlaceAtMiddle(CMap& map)
 // The terrain triangles the game sends to OpenGL from the player's view.
 long ViewTriangles(CGame& game)
 {
+    game.SetupView();
     game.map.player.ApplyCamera();
+    if (game.map.detailPixels > 0)
+        return long(game.map.LodMeshForView().TriangleCount());
     std::vector<uint32_t> chunks;
     game.map.VisibleChunks(chunks);
     long triangles = 0;
@@ -103,6 +114,16 @@ void DriveKeys(long frame, const CMap& map, std::vector<uint8_t>& keys)
     keys[SDLK_LEFT] = frame % 150 < 10 || (nearEdge && dx * v.x + dy * v.y > 0);
 }
 
+// Pixels whose colour differs by more than 8 levels in some channel.
+long Differing(const Image& a, const Image& b)
+{
+    long count = 0;
+    for (size_t i = 0; i + 2 < a.rgb.size() && a.rgb.size() == b.rgb.size(); i += 3)
+        count += std::abs(a.rgb[i] - b.rgb[i]) > 8 || std::abs(a.rgb[i + 1] - b.rgb[i + 1]) > 8 ||
+                 std::abs(a.rgb[i + 2] - b.rgb[i + 2]) > 8;
+    return count;
+}
+
 TerravellFigures MeasureTerravell(const fs::path& world, const SizeTableOptions& o, bool drive)
 {
     std::string bytes = InChild([&](int fd) {
@@ -117,16 +138,31 @@ TerravellFigures MeasureTerravell(const fs::path& world, const SizeTableOptions&
         glFinish();
         f.startup = MsSince(start);
 
-        PlaceAtMiddle(game.map);
-        f.at = game.map.player.position;
-        Vec3 t = game.map.player.CameraTranslation();  // of GL's (x, -y, z)
+        CMap& map = game.map;
+        PlaceAtMiddle(map);
+        f.at = map.player.position;
+        Vec3 t = map.player.CameraTranslation();  // of GL's (x, -y, z)
         f.eye = Vec3(-t.x, t.y, -t.z);
-        f.triangles = ViewTriangles(game);
-        std::vector<double> view = TimeFrames(game, o.frames, o.budgetMs, NoKeys);
-        f.viewMedian = Percentile(view, 0.5), f.viewP95 = Percentile(view, 0.95);
-        f.viewFrames = long(view.size());
+        f.farView = float(map.DepthRange(Vec3(-t.x, -t.y, -t.z)).farPlane);
+        for (int far = 0; far < 2; ++far) {
+            Image picture[2];
+            for (int exact = 0; exact < 2; ++exact) {
+                map.viewDistance = far ? DEFAULT_VIEW_DISTANCE : HAZE_START;
+                map.detailPixels = exact ? 0.0f : o.detail;
+                PlaceAtMiddle(map);
+                f.triangles[far][exact] = ViewTriangles(game);
+                game.DrawFrame();
+                picture[exact] = ReadBackBuffer();
+                std::vector<double> ms = TimeFrames(game, o.frames, o.budgetMs, NoKeys);
+                f.median[far][exact] = Percentile(ms, 0.5);
+                f.frames[far][exact] = long(ms.size());
+            }
+            f.differing[far] = Differing(picture[0], picture[1]);
+        }
         if (drive) {
-            PlaceAtMiddle(game.map);
+            map.viewDistance = DEFAULT_VIEW_DISTANCE;
+            map.detailPixels = DEFAULT_DETAIL_PIXELS;
+            PlaceAtMiddle(map);
             std::vector<double> ms = TimeFrames(game, o.frames, o.budgetMs, DriveKeys);
             f.driveMedian = Percentile(ms, 0.5), f.driveP95 = Percentile(ms, 0.95);
             f.driveP99 = Percentile(ms, 0.99), f.driveFrames = long(ms.size());
@@ -142,19 +178,24 @@ TerravellFigures MeasureTerravell(const fs::path& world, const SizeTableOptions&
 }
 
 // The peer runs in the world's folder, as the game does, and prints one line.
-PeerFigures MeasurePeer(const std::string& peer, const fs::path& world, const TerravellFigures& view,
-                        const SizeTableOptions& o)
+PeerFigures MeasurePeer(const std::string& peer, const fs::path& world, const TerravellFigures& view, float far,
+                        bool fullDetail, const std::string& shot, const SizeTableOptions& o)
 {
     std::string line = InChild([&](int fd) {
         fs::current_path(world);
         dup2(fd, 1);
-        char eye[96], at[96], frames[32], budget[32];
+        char eye[96], at[96], frames[32], budget[32], farText[32];
         snprintf(eye, sizeof eye, "%.9g,%.9g,%.9g", double(view.eye.x), double(view.eye.y), double(view.eye.z));
         snprintf(at, sizeof at, "%.9g,%.9g,%.9g", double(view.at.x), double(view.at.y), double(view.at.z));
-        snprintf(frames, sizeof frames, "%ld", o.frames);
+        snprintf(frames, sizeof frames, "%ld", fullDetail ? 1 : o.frames);
         snprintf(budget, sizeof budget, "%.0f", o.budgetMs);
-        execl(peer.c_str(), peer.c_str(), "--eye", eye, "--at", at, "--frames", frames, "--budget-ms", budget,
-              static_cast<char*>(nullptr));
+        snprintf(farText, sizeof farText, "%.9g", double(far));
+        std::vector<const char*> args = {peer.c_str(), "--eye", eye, "--at", at, "--far", farText, "--frames", frames,
+                                         "--budget-ms", budget, "--shot", shot.c_str()};
+        if (fullDetail)
+            args.push_back("--full-detail");
+        args.push_back(nullptr);
+        execv(peer.c_str(), const_cast<char* const*>(args.data()));
         fprintf(stderr, "terravell-bench: cannot run %s: %s\n", peer.c_str(), strerror(errno));
     });
     PeerFigures p;
@@ -163,6 +204,22 @@ PeerFigures MeasurePeer(const std::string& peer, const fs::path& world, const Te
                            &p.startup, &p.median, &p.p95, &p.peakKiB, &p.frames, &p.triangles) != 6)
         p.startup = -1;
     return p;
+}
+
+// The pixels of two of the peer's shots that differ by more than 8 levels;
+// -1 when either is missing.
+long ShotsDiffering(const std::string& a, const std::string& b)
+{
+    std::vector<uint8_t> bytes[2];
+    std::string error;
+    if (ReadFileBytes(a, bytes[0], error) || ReadFileBytes(b, bytes[1], error) || bytes[0].size() != bytes[1].size())
+        return -1;
+    // Same size and header: compare the pixel bytes after it as RGB triples.
+    const size_t offset = bytes[0].size() > 54 ? bytes[0][10] | bytes[0][11] << 8 : bytes[0].size();
+    Image x(1, 1), y(1, 1);
+    x.rgb.assign(bytes[0].begin() + long(offset), bytes[0].end());
+    y.rgb.assign(bytes[1].begin() + long(offset), bytes[1].end());
+    return Differing(x, y);
 }
 
 std::string Ms(double ms) { return ms < 0 ? "failed" : std::to_string(int(std::lround(ms))) + " ms"; }
@@ -210,9 +267,10 @@ void MapSizeTables(const fs::path& assets, const SizeTableOptions& o)
 {
     fs::path cache = fs::temp_directory_path() / ("terravell-bench-sizes-" + std::to_string(getpid()));
     fs::remove_all(cache);
-    printf("\n| Map | start-up | view median | view p95 | drive median | drive p95 | drive p99 | peak RSS |\n"
-           "|---|---|---|---|---|---|---|---|\n");
-    std::string peerRows, frameCounts;
+    const bool peer = !o.peer.empty();
+    printf("\n| Map | start-up | drive median | drive p95 | drive p99 | peak RSS |%s\n|---|---|---|---|---|---|%s\n",
+           peer ? " Irrlicht start-up | Irrlicht peak RSS |" : "", peer ? "---|---|" : "");
+    std::string viewRows, frameCounts;
     for (const MapShape& shape : SHAPES) {
         if (o.quick && &shape != SHAPES)
             break;
@@ -222,46 +280,73 @@ void MapSizeTables(const fs::path& assets, const SizeTableOptions& o)
         fs::path world = cache / std::to_string(&shape - SHAPES);
         BenchClock::time_point generating = BenchClock::now();
         if (GenerateWorld(params, world, assets)) {
-            printf("| %s | not generated | | | | | | |\n", shape.name);
+            printf("| %s | not generated | | | | |\n", shape.name);
             continue;
         }
         const double generateMs = MsSince(generating);
-        // With a peer the two alternate, Terravell first: T, P, T, P.
-        TerravellFigures t = MeasureTerravell(world, o, true), t2 = t;
-        if (t.startup < 0) {
-            printf("| %s | failed | | | | | | |\n", shape.name);
+        // With a peer the two alternate, Terravell first: T, P, T, P, each
+        // P at both far planes; then the peer's full detail once.
+        TerravellFigures t[2];
+        PeerFigures p[2][2], full[2];  // [round][far], [far]
+        const std::string shots = (cache / "peer-").string();
+        for (int round = 0; round < (peer ? 2 : 1); ++round) {
+            t[round] = MeasureTerravell(world, o, round == 0);
+            for (int far = 0; peer && t[round].startup >= 0 && far < 2; ++far)
+                p[round][far] = MeasurePeer(o.peer, world, t[0], far ? t[0].farView : HAZE_START, false,
+                                            shots + std::to_string(far) + ".bmp", o);
+        }
+        for (int far = 0; peer && t[0].startup >= 0 && far < 2; ++far)
+            full[far] = MeasurePeer(o.peer, world, t[0], far ? t[0].farView : HAZE_START, true,
+                                    shots + std::to_string(far) + "-full.bmp", o);
+        const TerravellFigures& f = t[0];
+        if (f.startup < 0 || (peer && t[1].startup < 0)) {
+            printf("| %s | failed | | | | |\n", shape.name);
             continue;
         }
-        printf("| %s | %s | %s | %s | %s | %s | %s | %.0f MB |\n", shape.name, Ms(t.startup).c_str(),
-               FrameMs(t.viewMedian).c_str(), FrameMs(t.viewP95).c_str(), FrameMs(t.driveMedian).c_str(),
-               FrameMs(t.driveP95).c_str(), FrameMs(t.driveP99).c_str(), double(t.peakKiB) / 1024.0);
-        char counts[160];
-        snprintf(counts, sizeof counts, "%s%s: generated in %.1f s, %ld view and %ld drive frames", frameCounts.empty() ? "" : "; ",
-                 shape.name, generateMs / 1000.0, t.viewFrames, t.driveFrames);
+        const bool peerRan = peer && p[0][0].startup >= 0 && p[1][0].startup >= 0 && p[0][1].startup >= 0 &&
+                             p[1][1].startup >= 0;
+        printf("| %s | %s | %s | %s | %s | %.0f MB |", shape.name, Ms(f.startup).c_str(), FrameMs(f.driveMedian).c_str(),
+               FrameMs(f.driveP95).c_str(), FrameMs(f.driveP99).c_str(), double(f.peakKiB) / 1024.0);
+        if (peer)
+            printf(" %s | %.0f MB |", peerRan ? Ms((p[0][0].startup + p[1][0].startup) / 2).c_str() : "failed",
+                   double(p[0][0].peakKiB) / 1024.0);
+        printf("\n");
+        char row[512];
+        for (int far = 0; far < 2; ++far) {
+            const int rounds = peer ? 2 : 1;
+            double lod = 0, exact = 0;
+            for (int r = 0; r < rounds; ++r)
+                lod += t[r].median[far][0] / rounds, exact += t[r].median[far][1] / rounds;
+            const float farPlane = far ? f.farView : HAZE_START;
+            if (peerRan) {
+                const double irrlicht = (p[0][far].median + p[1][far].median) / 2;
+                const std::string shot = shots + std::to_string(far);
+                snprintf(row, sizeof row, "| %s | %.0f | %s | %s | %s | %.2f | %ld / %ld / %ld | %ld / %ld |\n",
+                         shape.name, double(farPlane), FrameMs(lod).c_str(), FrameMs(exact).c_str(),
+                         FrameMs(irrlicht).c_str(), lod / irrlicht, f.triangles[far][0], f.triangles[far][1],
+                         p[0][far].triangles, f.differing[far], ShotsDiffering(shot + ".bmp", shot + "-full.bmp"));
+            } else {
+                snprintf(row, sizeof row, "| %s | %.0f | %s | %s | | | %ld / %ld | %ld |\n", shape.name,
+                         double(farPlane), FrameMs(lod).c_str(), FrameMs(exact).c_str(), f.triangles[far][0],
+                         f.triangles[far][1], f.differing[far]);
+            }
+            viewRows += row;
+        }
+        char counts[200];
+        snprintf(counts, sizeof counts, "%s%s: generated in %.1f s, %ld and %ld view frames, %ld drive frames",
+                 frameCounts.empty() ? "" : "; ", shape.name, generateMs / 1000.0, f.frames[1][0], f.frames[1][1],
+                 f.driveFrames);
         frameCounts += counts;
-        if (o.peer.empty())
-            continue;
-        PeerFigures p = MeasurePeer(o.peer, world, t, o);
-        t2 = MeasureTerravell(world, o, false);
-        PeerFigures p2 = MeasurePeer(o.peer, world, t, o);
-        char row[320];
-        if (p.startup < 0 || p2.startup < 0 || t2.startup < 0) {
-            snprintf(row, sizeof row, "| %s | %s | failed | | | |\n", shape.name, FrameMs(t.viewMedian).c_str());
-        } else {
-            double tMedian = (t.viewMedian + t2.viewMedian) / 2, pMedian = (p.median + p2.median) / 2;
-            snprintf(row, sizeof row, "| %s | %s | %s | %.1f | %s | %s | %ld | %ld |\n", shape.name,
-                     FrameMs(tMedian).c_str(), FrameMs(pMedian).c_str(), tMedian / pMedian,
-                     Ms((t.startup + t2.startup) / 2).c_str(), Ms((p.startup + p2.startup) / 2).c_str(), t.triangles,
-                     p.triangles);
-        }
-        peerRows += row;
     }
+    printf("\nThe fixed view at the old far plane and at the far view, at --detail %g and exact (0):\n\n"
+           "| Map | far plane | Terravell | Terravell exact | Irrlicht | Terravell ÷ Irrlicht | triangles: Terravell / "
+           "exact / Irrlicht | pixels more than 8 levels off: Terravell against exact / Irrlicht against its full "
+           "detail |\n|---|---|---|---|---|---|---|---|\n%s",
+           double(o.detail), viewRows.c_str());
     printf("\nFrames timed (at most %ld a run, fewer past %.0f s): %s.\n", o.frames, o.budgetMs / 1000.0,
            frameCounts.c_str());
-    if (!o.peer.empty())
-        printf("\n| Map | Terravell median | Irrlicht median | Terravell ÷ Irrlicht | Terravell start-up | Irrlicht "
-               "start-up | Terravell triangles | Irrlicht triangles |\n|---|---|---|---|---|---|---|---|\n%s\nEach figure the mean of two runs, alternating T, P, T, "
-               "P; the fixed view, Irrlicht's map padded to a square of 2^n+1 vertices.\n",
-               peerRows.c_str());
+    if (peer)
+        printf("Each median the mean of two runs, alternating Terravell and Irrlicht; Irrlicht's map padded to a "
+               "square of 2^n+1 vertices, its far plane the same.\n");
     fs::remove_all(cache);
 }

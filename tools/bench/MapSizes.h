@@ -26,6 +26,7 @@ struct SizeTableOptions {
     double budgetMs;  // a run stops early past this (see KeepTiming)
     bool quick;       // the smallest map only
     std::string peer; // terravell-peer to compare with, or empty
+    float detail;     // the level of detail to time beside exact
 };
 
 // The map-size table: start-up, a fixed view and a drive per map size, each
