@@ -39,7 +39,7 @@ constexpr double FIELD_OF_VIEW_DEGREES = 90.0;
 constexpr double NEAR_PLANE = 0.1;
 constexpr float HAZE_START = 1000.0f;
 constexpr float DEFAULT_VIEW_DISTANCE = 32768.0f;
-constexpr float DEFAULT_DETAIL_PIXELS = 1.0f;
+constexpr float DEFAULT_DETAIL_PIXELS = 1.5f;
 
 // Free memory the game keeps rather than hands back between frames.
 constexpr int FREE_MEMORY_KEPT = 256 << 20;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class CGame;
 
@@ -18,6 +19,14 @@ struct GlyphCell {
 };
 GlyphCell GlyphCellOf(int glyph);
 
+// One line of text for PrintRows: printed from the window's left edge with
+// its top edge at y, in grey (1 = white).
+struct TextRow {
+    const char* text;
+    int y;
+    float grey;
+};
+
 // Bitmap font: one texture and 256 display lists, one per glyph.
 class CFont {
 public:
@@ -34,4 +43,17 @@ public:
     // (origin top left). Leaves blending and depth testing enabled, the
     // colour (r, g, b), the font texture bound and GL_MODELVIEW current.
     bool Print(const char* text, int x, int y, float r, float g, float b);
+
+    // Prints many lines in one draw, each as Print would print it from the
+    // left edge in its grey, the same pixels with far fewer calls. Leaves
+    // the state Print leaves, with the last line's colour.
+    void PrintRows(const TextRow* rows, int count);
+
+private:
+    struct GlyphVertex {
+        float s, t;
+        float r, g, b;
+        float x, y;
+    };
+    std::vector<GlyphVertex> rowVertices;  // kept between frames
 };

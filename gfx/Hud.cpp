@@ -122,11 +122,7 @@ bool CHud::Render()
     // Text blends with the function left by the last panel pass (additive
     // from the second frame on), so the grey level is the fade.
     HudLayout layout = Layout();
-    CFont& font = owner->font;
-    for (int i = 0; i < layout.count; ++i) {
-        const HudRow& row = layout.rows[i];
-        font.Print(row.text, 0, row.y, row.grey, row.grey, row.grey);
-    }
+    owner->font.PrintRows(layout.rows, layout.count);
     FinishFrame();
     glColor3f(1, 1, 1);
 

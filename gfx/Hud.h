@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gfx/Font.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -25,11 +27,7 @@ struct HudRect {
 
 // One text to print this frame: its top edge in window pixels and its
 // grey level (1 = white).
-struct HudRow {
-    const char* text;
-    int y;
-    float grey;
-};
+using HudRow = TextRow;
 
 // Everything the text pass prints in one frame, in drawing order.
 struct HudLayout {

@@ -46,13 +46,16 @@ TerrainVertex CLodMesh::Vertex(const Place& p, uint32_t col, uint32_t row, uint3
         v.s = float(col) * map.overview.ScaleS();
         v.t = float(row) * map.overview.ScaleT();
     } else {
-        // As the full grid has them (s from the tile's left edge less 2,
-        // t restarting at each band's top and falling by 1/n a row), but
-        // counted from the anchor tile: whole turns of the texture apart,
-        // the same texels, and continuous over cells that span tiles.
+        // Counted from the anchor tile: whole turns of the texture from the
+        // full grid's, the same texels, and continuous over cells that span
+        // tiles. s runs from the tile's left edge less 2; the full grid's t
+        // restarts at each row's top and falls by 1/n to the next, so a
+        // coarser cell runs t up by 1/n a row instead, over the same band
+        // of the texture each row shows.
         const int64_t ax = p.anchorX * map.subdivisions, ay = p.anchorY * map.subdivisions;
         v.s = float(int64_t(col) - 2 - ax) / n;
-        v.t = float(2 * (int64_t(bandTop) - ay) - (int64_t(row) - ay)) / n;
+        v.t = p.depth == 0 ? float(2 * (int64_t(bandTop) - ay) - (int64_t(row) - ay)) / n
+                           : float(int64_t(row) - 1 - ay) / n;
     }
     const float m = col == p.x0 ? p.west.morph : col == p.x1 ? p.east.morph : row == p.y0 ? p.north.morph
                   : row == p.y1 ? p.south.morph : p.morph;
@@ -74,12 +77,8 @@ TerrainVertex CLodMesh::Vertex(const Place& p, uint32_t col, uint32_t row, uint3
             h += m * (coarse - h);
             normal += (coarseNormal - normal) * m;
         }
-        const uint32_t coarseTop = bandTop & ~((2u << p.depth) - 1);
-        if (coarseTop != bandTop && entry != CTerrainLod::MIXED) {
-            const int64_t ay = p.anchorY * map.subdivisions;
-            const float coarseT = float(2 * (int64_t(coarseTop) - ay) - (int64_t(row) - ay)) / n;
-            v.t += m * (coarseT - v.t);
-        }
+        if (p.depth == 0 && entry != CTerrainLod::MIXED)
+            v.t += m * (float(int64_t(row) - 1 - p.anchorY * map.subdivisions) / n - v.t);
     }
     v.normal = normal;
     v.position = Vec3(float(col) * map.cellSize - origin.x, -float(row) * map.cellSize - origin.y,

@@ -12,7 +12,7 @@
 // different textures are drawn with it. Needs no GL context.
 class CTerrainOverview {
 public:
-    static constexpr uint32_t MOST_TEXELS = 4096;   // a side of the picture
+    static constexpr uint32_t MOST_TEXELS = 2048;   // a side of the picture
     static constexpr uint32_t MOST_PER_TILE = 8;    // texels a side of one tile
 
     uint32_t texelsPerTile = 1;  // a side, when a tile has texels of its own

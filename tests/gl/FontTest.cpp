@@ -64,6 +64,27 @@ TEST_F(FontTest, GlyphsLandInTheirSquaresTenPixelsApart)
     EXPECT_TRUE(box.left >= 100 && box.right < 126 && box.top >= 50 && box.bottom < 66);
 }
 
+TEST_F(FontTest, RowsInOneDrawAreThePixelsOfPrintRowByRow)
+{
+    // Greys, overlapping rows blended, the bottom row, and bytes that name no glyph (and so do not move the pen).
+    const TextRow rows[] = {{"Px:050.00Py:005.00", 584, 1.0f}, {"a\x01b\xc3\xa9" "c ~", 300, 0.5f}, {"Done", 296, 0.37f}, {"", 0, 1.0f}};
+    Image frames[2];
+    for (int batched = 0; batched < 2; ++batched) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glBlendFunc(GL_ONE, GL_ONE);
+        if (batched)
+            game.font.PrintRows(rows, 4);
+        for (int i = 0; i < 4 && !batched; ++i)
+            game.font.Print(rows[i].text, 0, rows[i].y, rows[i].grey, rows[i].grey, rows[i].grey);
+        frames[batched] = ReadBackBuffer();
+        GLfloat colour[4];
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_EQ(colour[0], 1.0f) << "the last row's colour stays current";
+    }
+    EXPECT_EQ(0, memcmp(frames[0].rgb.data(), frames[1].rgb.data(), frames[0].rgb.size()));
+    EXPECT_GT(LitBox(frames[1]).right, 100);
+}
+
 TEST_F(FontTest, TextAt584FillsTheBottomRowsAndPrintLeavesItsState)
 {
     Box box = LitBox(Printed("|gjWy_", 0, 584));
