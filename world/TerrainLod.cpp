@@ -135,26 +135,58 @@ void CTerrainLod::BuildTextures(const CMap& map, uint32_t d)
 
 void CTerrainLod::CellErrors(const uint8_t* heights, uint32_t d, std::vector<float>& cellError) const
 {
-    // Row by row of the grid inside each band of this depth's cells: along a
-    // row each cell's two triangles are two straight lines, from its left
-    // edge to where the row crosses its diagonal and on to its right edge.
     const Depth& cur = depths[d];
-    const uint32_t step = 1u << d;
+    const uint32_t step = 1u << d, half = step / 2;
+    std::vector<float> below;  // the depth below's, which bound the deep depths'
+    below.swap(cellError);
     cellError.assign(size_t(cur.cellsAcross) * cur.cellsDown, 0.0f);
+    auto h = [&](uint32_t c, uint32_t r) { return float(heights[size_t(r) * columns + c]); };
+    const uint32_t fullAcross = cellsAcross / step, fullDown = cellsDown / step;
+    const bool exact = d <= EXACT_DEPTHS;
+    if (d == 1 || !exact) {
+        // Whole cells by their corners and the middles of their edges and
+        // of their diagonal. At depth 1 those are all the samples. Deeper,
+        // the finer mesh's triangles lie inside this one's, so their
+        // difference peaks at those points, and added to the finer cells'
+        // errors it bounds this cell's.
+        for (uint32_t cy = 0; cy < fullDown; ++cy)
+            for (uint32_t cx = 0; cx < fullAcross; ++cx) {
+                const uint32_t c0 = cx * step, r0 = cy * step, c1 = c0 + step, r1 = r0 + step;
+                const uint32_t cm = c0 + half, rm = r0 + half;
+                const float tl = h(c0, r0), tr = h(c1, r0), bl = h(c0, r1), br = h(c1, r1);
+                const float top = std::fabs(h(cm, r0) - 0.5f * (tl + tr)), bottom = std::fabs(h(cm, r1) - 0.5f * (bl + br));
+                const float left = std::fabs(h(c0, rm) - 0.5f * (tl + bl)), right = std::fabs(h(c1, rm) - 0.5f * (tr + br));
+                const float centre = std::fabs(h(cm, rm) - 0.5f * (tl + br));
+                const float quarter[4] = {std::max({top, left, centre}), std::max({top, right, centre}),
+                                          std::max({left, bottom, centre}), std::max({right, bottom, centre})};
+                float worst = 0.0f;
+                for (uint32_t q = 0; q < 4; ++q) {
+                    const size_t sub = size_t(2 * cy + (q >> 1)) * depths[d - 1].cellsAcross + 2 * cx + (q & 1);
+                    worst = std::max(worst, (d == 1 ? 0.0f : below[sub]) + quarter[q]);
+                }
+                cellError[size_t(cy) * cur.cellsAcross + cx] = worst;
+            }
+    }
+    // Otherwise, and for cells cut short by the grid's last row or column:
+    // row by row of the grid inside each band of cells, where each cell's
+    // two triangles are two straight lines, from its left edge to where the
+    // row crosses its diagonal and on to its right edge.
     std::vector<float> mesh(size_t(cellsAcross) + 1), deviation(size_t(cellsAcross) + 1);
     for (uint32_t cy = 0; cy < cur.cellsDown; ++cy) {
         const uint32_t r0 = cy * step, r1 = std::min(r0 + step, cellsDown);
+        const uint32_t first = d == 1 || !exact ? (cy < fullDown ? fullAcross : 0) : 0;  // the cells to measure here
+        if (first >= cur.cellsAcross)
+            continue;
         const uint8_t* top = heights + size_t(r0) * columns;
         const uint8_t* bottom = heights + size_t(r1) * columns;
         float* worst = &cellError[size_t(cy) * cur.cellsAcross];
         for (uint32_t r = r0; r <= r1; ++r) {
             const float v = float(r - r0) / float(r1 - r0);
-            for (uint32_t c0 = 0; c0 < cellsAcross; c0 += step) {
+            for (uint32_t c0 = first * step; c0 < cellsAcross; c0 += step) {
                 const uint32_t w = std::min(step, cellsAcross - c0), split = std::min(w, uint32_t(v * float(w)));
                 const float left = top[c0] + (bottom[c0] - top[c0]) * v;
                 const float diagonal = top[c0] + (bottom[c0 + w] - top[c0]) * v;
                 const float right = top[c0 + w] + (bottom[c0 + w] - top[c0 + w]) * v;
-                // Below the diagonal from the left edge, above it to the right one.
                 const float lowSlope = split > 0 ? (diagonal - left) / (v * float(w)) : 0.0f;
                 const float highSlope = split < w ? (right - diagonal) / ((1.0f - v) * float(w)) : 0.0f;
                 float* out = &mesh[c0];
@@ -164,9 +196,9 @@ void CTerrainLod::CellErrors(const uint8_t* heights, uint32_t d, std::vector<flo
                     out[u] = right - highSlope * float(w - u);
             }
             const uint8_t* line = heights + size_t(r) * columns;
-            for (uint32_t c = 0; c <= cellsAcross; ++c)
+            for (uint32_t c = first * step; c <= cellsAcross; ++c)
                 deviation[c] = std::fabs(float(line[c]) - mesh[c]);
-            for (uint32_t cx = 0; cx < cur.cellsAcross; ++cx) {
+            for (uint32_t cx = first; cx < cur.cellsAcross; ++cx) {
                 const uint32_t c0 = cx * step, c1 = std::min(c0 + step, cellsAcross);
                 float m = worst[cx];
                 for (uint32_t c = c0; c <= c1; ++c)

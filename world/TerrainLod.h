@@ -54,6 +54,9 @@ public:
     // towards it.
     static constexpr float MORPH_BAND = 0.3f;
     static constexpr uint16_t MIXED = 0xFFFF;
+    // Depths whose errors are measured against every sample; deeper ones,
+    // whose nodes are few and far, are bounded from the depth below.
+    static constexpr uint32_t EXACT_DEPTHS = 4;
 
     struct Depth {
         uint32_t across = 0, down = 0;            // nodes
@@ -122,7 +125,8 @@ private:
     void BuildDepth(const CMap& map, const uint8_t* heights, uint32_t d, std::vector<float>& cellError);
     void BuildTextures(const CMap& map, uint32_t d);
     // The largest difference between the samples and the mesh of depth d
-    // inside each of its cells, in height steps.
+    // inside each of its cells (or a bound on it), in height steps, from
+    // depth d - 1's in `cellError`.
     void CellErrors(const uint8_t* heights, uint32_t d, std::vector<float>& cellError) const;
     void Visit(const CFrustum& frustum, const Vec3& eye, const Budget& budget, uint32_t d, uint32_t index,
                uint32_t frame, std::vector<LodNode>& out, std::vector<LodCover>& cover) const;

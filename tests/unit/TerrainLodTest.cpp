@@ -86,11 +86,12 @@ CTerrainLod::Budget Pixels(float pixels) { return {pixels, 8.0f}; }
 
 TEST(TerrainLod, EachDepthsErrorBoundsItsMeshAgainstTheGrid)
 {
-    // 18 x 30 cells: the last row and column cut cells short at every depth above 1.
+    // 130 x 70 cells: the last row and column cut cells short at every depth above 1, and the deepest depths are
+    // bounded rather than measured.
     CMap map;
-    LoadTestGrid(map, TestMap(3, 5, 6, 10, 150, 0, BumpyHeight));
+    LoadTestGrid(map, TestMap(13, 7, 10, 10, 150, 0, BumpyHeight));
     const CTerrainLod& lod = map.lod;
-    ASSERT_EQ(lod.depths.size(), 4u);
+    ASSERT_GT(lod.depths.size(), CTerrainLod::EXACT_DEPTHS + 2);
     for (uint32_t d = 1; d < lod.depths.size(); ++d)
         for (uint32_t node = 0; node < lod.depths[d].error.size(); ++node) {
             uint32_t x0, x1, y0, y1;
@@ -110,7 +111,9 @@ TEST(TerrainLod, EachDepthsErrorBoundsItsMeshAgainstTheGrid)
             }
             const float error = lod.depths[d].error[node];
             EXPECT_GE(error, exact - 1e-3f) << "depth " << d << " node " << node << " understates its error";
-            EXPECT_LE(error, std::max(exact, children) + 1e-3f) << "depth " << d << " node " << node << " overstates it";
+            if (d <= CTerrainLod::EXACT_DEPTHS) {
+                EXPECT_LE(error, std::max(exact, children) + 1e-3f) << "depth " << d << " node " << node << " overstates it";
+            }
         }
 }
 
