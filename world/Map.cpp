@@ -296,7 +296,56 @@ bool CMap::Render()
     } else {
         DrawLodMesh(LodMeshForView());
     }
+    CFrustum frustum;
+    float modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    skyBox.groundRows = ViewFrustum(frustum) ? 0 : GroundRows(frustum, EyeOfModelview(modelview));
     return false;
+}
+
+int CMap::GroundRows(const CFrustum& frustum, const Vec3& eye) const
+{
+    if (lod.depths.empty())
+        return 0;
+    // An eye over the map, above the ground drawn under it: that ground
+    // lies within the error allowed there of the highest corner of the
+    // cell under the eye.
+    const float w = float(columns - 1) * cellSize, h = float(rows - 1) * cellSize;
+    if (!(eye.x > 0.0f && eye.x < w && -eye.y > 0.0f && -eye.y < h))
+        return 0;
+    const uint32_t col = std::min(uint32_t(eye.x / cellSize), columns - 2);
+    const uint32_t row = std::min(uint32_t(-eye.y / cellSize), rows - 2);
+    float ground = 0.0f;
+    for (uint32_t corner = 0; corner < 4; ++corner)
+        ground = std::max(ground, vertices[3 * ((row + corner / 2) * size_t(columns) + col + corner % 2) + 2]);
+    ground *= heightScale;
+    constexpr float LEAST_CLEAR = 16.0f;  // the haze's largest growth of the allowance
+    if (!(eye.z > ground + heightScale + LEAST_CLEAR * detailPixels * (eye.z - ground) / CTerrainLod::FOCAL_PIXELS))
+        return 0;
+    // A ray from such an eye that reaches the lowest ground inside the map
+    // before the far plane meets the terrain on its way (its drawn surface
+    // has no holes and nothing lower). The ray through a window point runs
+    // from that point's place on the near rectangle to its place on the
+    // far one; a row is the terrain's when the rays through both its ends
+    // are, and so all between them.
+    const float lowest = lod.depths.back().zLow[0];
+    const Vec3* c = frustum.corners;  // near then far: bottom-left, bottom-right, top-left, top-right
+    auto reaches = [&](float u, float v) {
+        const Vec3 nearPoint = (c[0] * (1 - u) + c[1] * u) * (1 - v) + (c[2] * (1 - u) + c[3] * u) * v;
+        const Vec3 farPoint = (c[4] * (1 - u) + c[5] * u) * (1 - v) + (c[6] * (1 - u) + c[7] * u) * v;
+        if (!(nearPoint.z > lowest && farPoint.z < lowest))
+            return false;
+        const Vec3 hit = nearPoint + (farPoint - nearPoint) * ((lowest - nearPoint.z) / (farPoint.z - nearPoint.z));
+        return hit.x > cellSize && hit.x < w - cellSize && -hit.y > cellSize && -hit.y < h - cellSize;
+    };
+    int covered = 0;
+    while (covered < WINDOW_HEIGHT) {
+        const float v = (float(covered) + 0.5f) / float(WINDOW_HEIGHT);
+        if (!reaches(0.0f, v) || !reaches(1.0f, v))
+            break;
+        ++covered;
+    }
+    return covered;
 }
 
 const CLodMesh& CMap::LodMeshForView()

@@ -123,6 +123,10 @@ public:
     ViewDepth DepthRange(const Vec3& eye) const;
     // The level-of-detail mesh for the current view, as Render draws it.
     const CLodMesh& LodMeshForView();
+    // How many of the window's rows, from its bottom, the terrain surely
+    // covers in the view of `frustum` from `eye` (drawing frame): the sky
+    // need not be drawn there. Render tells the sky after each frame.
+    int GroundRows(const CFrustum& frustum, const Vec3& eye) const;
 
 private:
     bool LoadTextures(const std::vector<uint32_t>& textureNumbers);

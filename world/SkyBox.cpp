@@ -67,6 +67,16 @@ void CSkyBox::Aim() { glGetFloatv(GL_MODELVIEW_MATRIX, view); }
 
 bool CSkyBox::Render()
 {
+    // Where the terrain covers the window the sky would fail the depth
+    // test anyway; the software renderer pays for every such fragment.
+    if (groundRows >= WINDOW_HEIGHT) {
+        glDisable(GL_DEPTH_TEST);
+        return false;
+    }
+    if (groundRows > 0) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(0, groundRows, WINDOW_WIDTH, WINDOW_HEIGHT - groundRows);
+    }
     glPushMatrix();
     glLoadMatrixf(view);
     if (scale != 1.0f)
@@ -80,6 +90,7 @@ bool CSkyBox::Render()
     glDepthMask(GL_TRUE);
     glDepthRange(0.0, 1.0);
     glDisable(GL_DEPTH_TEST);
+    glDisable(GL_SCISSOR_TEST);
     glPopMatrix();
     return false;
 }

@@ -2,7 +2,7 @@
 // (start-up, a fixed view, a drive, peak memory), and start-up and frame
 // times of the default world. It runs the game's own code: CGame::Start, CGame::RunFrame with
 // scripted keys, CMap::Load. Prints tables; asserts nothing.
-//   terravell-bench [--data DIR] [--frames N] [--budget S] [--detail PIXELS] [--peer PATH] [--quick]
+//   terravell-bench [--data DIR] [--frames N] [--budget S] [--detail PIXELS] [--sizes N] [--peer PATH] [--quick]
 #include "game/Game.h"
 #include "game/GameFacts.h"
 #include "gfx/AssetPath.h"
@@ -31,7 +31,8 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* USAGE =
-    "usage: terravell-bench [--data DIR] [--frames N] [--budget S] [--detail PIXELS] [--peer PATH] [--quick]\n"
+    "usage: terravell-bench [--data DIR] [--frames N] [--budget S] [--detail PIXELS] [--sizes N]\n"
+    "                       [--peer PATH] [--quick]\n"
     "Times map loading, start-up and frames at growing map sizes, the frames of a\n"
     "scripted run and the terrain draw, and prints tables.\n"
     "\n"
@@ -43,6 +44,7 @@ const char* USAGE =
     "  --detail PIXELS         the level of detail timed beside exact on every map\n"
     "                          size (default: the game's)\n"
     "  --peer PATH             also time terravell-peer at PATH on every map size\n"
+    "  --sizes N               the first N map sizes only (default all 7)\n"
     "  --quick                 a short run: 30 frames, the smallest map only\n"
     "  -h, --help              this text\n"
     "  --version               the tool's version\n";
@@ -130,9 +132,11 @@ int main(int argc, char** argv)
         {"peer", required_argument, nullptr, 'p'},
         {"detail", required_argument, nullptr, 'l'},
         {"quick", no_argument, nullptr, 'q'},
+        {"sizes", required_argument, nullptr, 'z'},
     });
     fs::path data = fs::path(DefaultAssetDir());
-    SizeTableOptions sizes{1000, 30000.0, false, "", DEFAULT_DETAIL_PIXELS};
+    SizeTableOptions sizes{1000, 30000.0, 1000, "", DEFAULT_DETAIL_PIXELS};
+    bool quick = false;
     long budgetSeconds = 30;
     CCommandLine line(argc, argv);
     std::string error;
@@ -156,7 +160,12 @@ int main(int argc, char** argv)
                 return UsageError(PROGRAM, line.Name() + " wants a number of pixels (got '" + line.Value() + "')");
             break;
         case 'q':
-            sizes.quick = true;
+            sizes.count = 1;
+            quick = true;
+            break;
+        case 'z':
+            if (!PositiveNumber(line.Value(), sizes.count))
+                return UsageError(PROGRAM, line.Name() + " wants a whole number of at least 1 (got '" + line.Value() + "')");
             break;
         default:
             return CommonOption(id, PROGRAM, USAGE, error);
@@ -165,7 +174,7 @@ int main(int argc, char** argv)
     std::vector<std::string> operands = line.Operands();
     if (!operands.empty())
         return UsageError(PROGRAM, "unexpected argument '" + operands[0] + "'");
-    if (sizes.quick)
+    if (quick)
         sizes.frames = 30;
     sizes.budgetMs = double(budgetSeconds) * 1000.0;
     const long frames = sizes.frames;
@@ -175,7 +184,7 @@ int main(int argc, char** argv)
     // Every child process first, before this process opens a window.
     printf("| Measure | Result | | |\n|---|---|---|---|\n");
     for (int side : {129, 257, 513, 1025}) {
-        if (sizes.quick && side > 129)
+        if (quick && side > 129)
             break;
         LoadRow(side, data);
     }

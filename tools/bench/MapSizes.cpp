@@ -273,7 +273,7 @@ void MapSizeTables(const fs::path& assets, const SizeTableOptions& o)
            peer ? " Irrlicht start-up | Irrlicht peak RSS |" : "", peer ? "---|---|" : "");
     std::string viewRows, frameCounts;
     for (const MapShape& shape : SHAPES) {
-        if (o.quick && &shape != SHAPES)
+        if (&shape - SHAPES >= o.count)
             break;
         TerrainParams params;
         params.tilesAcross = shape.tilesAcross, params.tilesDown = shape.tilesDown;

@@ -24,7 +24,7 @@ bool GenerateWorld(const TerrainParams& params, const std::filesystem::path& dir
 struct SizeTableOptions {
     long frames;      // per timed run
     double budgetMs;  // a run stops early past this (see KeepTiming)
-    bool quick;       // the smallest map only
+    long count;       // how many of the map sizes, smallest first
     std::string peer; // terravell-peer to compare with, or empty
     float detail;     // the level of detail to time beside exact
 };
