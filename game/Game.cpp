@@ -1,7 +1,7 @@
 #include "game/Game.h"
 
+#include "base/GameFacts.h"
 #include "game/FrameInput.h"
-#include "game/GameFacts.h"
 #include "gfx/AssetPath.h"
 
 #include <GL/gl.h>

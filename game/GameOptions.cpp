@@ -1,6 +1,6 @@
 #include "game/GameOptions.h"
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 
 #include <cmath>
 #include <cstdio>

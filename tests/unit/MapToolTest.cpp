@@ -1,5 +1,5 @@
 // Guards terravell-map and the other tools' command lines: light words the game cannot decode or nearest to the sun asked for, option parsing and refusals, heightmap decoding (formats, byte order, hostile pictures), resampling and height quantising, what generate and import write against what the game reads, info's verdict and report against the game's, overwriting without --force, and --help, --version and usage errors of every tool.
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "tests/support/GeoTiffWriter.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestMaps.h"

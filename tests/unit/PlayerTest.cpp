@@ -1,5 +1,5 @@
 // Guards the wedge's physics and camera: fall speed, landing (height 0 included) and its flag toggle, coasting and its stop bound, the fall reset, heading folds, push direction, the view translation and the mesh's winding.
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "tests/support/TestMaps.h"
 #include "world/Map.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "world/MapFile.h"
 
 #include <cstdint>

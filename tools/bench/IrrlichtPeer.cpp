@@ -4,7 +4,7 @@
 // Prints one line: start-up to the first frame, median and p95 frame and
 // peak resident size.
 //   terravell-peer --eye X,Y,Z --at X,Y,Z [--frames N] [--budget-ms MS]
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "gfx/AssetPath.h"
 #include "tools/assets/TerrainTextures.h"
 #include "tools/bench/BenchCommon.h"

@@ -1,6 +1,6 @@
 #include "tools/common/FrameCapture.h"
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 
 #include <GL/gl.h>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "tools/map/MapCommands.h"
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "tools/assets/TerrainGenerator.h"
 #include "tools/assets/TileTexturing.h"
 #include "tools/common/AssetNames.h"
