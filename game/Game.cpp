@@ -19,6 +19,15 @@ CGame::CGame()
     map.player.owner = this;
 }
 
+void CGame::Configure(const GameOptions& options)
+{
+    map.detailPixels = options.detailPixels;
+    map.viewDistance = options.viewDistance;
+    startGiven = options.startGiven;
+    if (startGiven)
+        map.player.PlaceStart(options.startX, options.startY);
+}
+
 int CGame::Run()
 {
     if (Start())
@@ -120,6 +129,17 @@ bool CGame::Init_LoadScene()
     SetActivity("loading ", mapPath.c_str());
     if (map.Load(mapPath.c_str()))
         return true;
+    // A start off the map would fall, and be put back, for ever.
+    const CPlayer& player = map.player;
+    if (startGiven && !map.Contains(player.position.x, player.position.y)) {
+        char why[160];  // SDL's own formatting knows no %g
+        snprintf(why, sizeof why, "--start %g,%g lies off the map, which spans 0 to %g across and 0 to %g down",
+                 double(player.position.x), double(player.position.y), double(map.columns - 1) * map.cellSize,
+                 double(map.rows - 1) * map.cellSize);
+        SDL_SetError("%s", why);
+        fprintf(stderr, "Unable to place the wedge: %s\n", why);
+        return true;
+    }
     SetActivity("loading the scene");
     if (map.player.BuildMesh()) {
         fprintf(stderr, "Error building Player mesh: %s\n", SDL_GetError());

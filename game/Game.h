@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/GameOptions.h"
 #include "gfx/Font.h"
 #include "gfx/Hud.h"
 #include "world/Map.h"
@@ -15,6 +16,9 @@ public:
     CHud hud;
 
     CGame();
+
+    // Takes the view's options and, when one was given, the wedge's start.
+    void Configure(const GameOptions& options);
 
     // Start-up and frame loop; 0 after a normal quit, 1 after a failed start.
     int Run();
@@ -43,5 +47,6 @@ public:
 
 private:
     char activity[160] = "starting";
+    bool startGiven = false;  // checked against the map once it is loaded
     void SetActivity(const char* doing, const char* what = "");
 };

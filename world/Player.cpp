@@ -61,11 +61,18 @@ bool CPlayer::BuildMesh()
     return false;
 }
 
+void CPlayer::PlaceStart(float x, float y)
+{
+    position = Vec3(x, y, DROP_HEIGHT);
+    resetX = x;
+    resetY = y;
+}
+
 bool CPlayer::Update()
 {
     if (position.z <= FALL_RESET_DEPTH) {
         flags = 0;
-        position = Vec3(RESET_X, RESET_Y, DROP_HEIGHT);
+        position = Vec3(resetX, resetY, DROP_HEIGHT);
         velocity.z = 0.0f;
     } else {
         if (velocity.z == 0.0f)

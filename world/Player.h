@@ -35,6 +35,7 @@ public:
     Vec3 camera{0.0f, 0.0f, 100.0f};  // yaw, pitch (turns), distance
     Vec3 rotation;                    // turns; z is the heading
     Vec3 position{START_X, START_Y, DROP_HEIGHT};
+    float resetX = RESET_X, resetY = RESET_Y;  // where a fall puts the wedge back
     Vec3 velocity;                    // z: fall speed, positive downwards
     int32_t flags = 0;
 
@@ -44,6 +45,8 @@ public:
     ~CPlayer();
 
     bool BuildMesh();
+    // Starts the wedge above (x, y), and puts it back there after a fall.
+    void PlaceStart(float x, float y);
     // One frame of physics: fall or land, then coast.
     bool Update();
     bool Turn(float dHeading, float second, float third);

@@ -15,7 +15,7 @@ fail() { echo "FAIL: $*" >&2; [ -f "$WORK/stderr" ] && sed 's/^/  stderr: /' "$W
 with_assets() { rm -rf "$WORK/Data" && cp -r "$TERRAVELL_DATA" "$WORK/Data"; }
 
 start_game() {
-    (cd "$WORK" && exec ${LAUNCH:-} "$TERRAVELL_BIN" 2>"$WORK/stderr") &
+    (cd "$WORK" && exec ${LAUNCH:-} "$TERRAVELL_BIN" ${ARGS:-} 2>"$WORK/stderr") &
     GAME_PID=$!
 }
 

@@ -1,4 +1,4 @@
-// Guards the wedge's physics and camera: fall speed, landing (height 0 included) and its flag toggle, coasting and its stop bound, the fall reset, heading folds, push direction, the view translation and the mesh's winding.
+// Guards the wedge's physics and camera: fall speed, landing (height 0 included) and its flag toggle, coasting and its stop bound, the fall reset (to --start's point when given), heading folds, push direction, the view translation and the mesh's winding.
 #include "base/GameFacts.h"
 #include "tests/support/TestMaps.h"
 #include "world/Map.h"
@@ -117,6 +117,12 @@ TEST(Player, FallingOffTheWorldResets)
     ExpectNear(p.velocity, Vec3(0.7f, 0, 0), 0);
     p.Update();
     EXPECT_NEAR(p.position.z, 149.9f, 1e-5f);
+    // A start of the user's own (--start) is where a fall puts the wedge back, too.
+    p.PlaceStart(-20.0f, 30.0f);
+    for (int frames = 0; frames < 1000 && p.position.z > -500.0f; ++frames)
+        p.Update();
+    p.Update();
+    ExpectNear(p.position, Vec3(-20.0f, 30.0f, DROP_HEIGHT), 0);
 }
 
 TEST(Player, TurnAndAccelerateFollowTheHeading)
