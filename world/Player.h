@@ -13,6 +13,16 @@ enum : int32_t {
     FLAG_LANDING = 4,
 };
 
+// The eye keeps at least this height above the ground under it: an orbit
+// that would take it lower is lifted (see CPlayer::ViewOrbit).
+constexpr float CAMERA_CLEARANCE = 2.0f;
+
+// The orbit `camera` (yaw, pitch in turns, distance) around a target at
+// height `targetZ`, with its eye raised straight up to `lowestEye` where it
+// would stand lower, and the pitch and distance that aim it at the target
+// from there; any other orbit as it is.
+Vec3 LiftOrbit(const Vec3& camera, float targetZ, float lowestEye);
+
 // One face of the wedge: three or four corners (x, y, z), wound
 // counter-clockwise seen from outside.
 struct WedgeFace {
@@ -60,4 +70,8 @@ public:
     bool ApplyCamera();
     // The translation ApplyCamera applies after the rotations.
     Vec3 CameraTranslation() const;
+    // The orbit (yaw, pitch, distance) the view takes: the camera's, lifted
+    // where its eye would come within CAMERA_CLEARANCE of the ground as
+    // drawn under it. Both the view and the projection follow it.
+    Vec3 ViewOrbit() const;
 };
