@@ -3,6 +3,8 @@
 #include "base/GameFacts.h"
 #include "game/FrameInput.h"
 #include "gfx/AssetPath.h"
+#include "gfx/BackBuffer.h"
+#include "gfx/PngPicture.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -155,8 +157,19 @@ bool CGame::Init_LoadScene()
 bool CGame::RenderFrame()
 {
     DrawFrame();
+    if (pictureWanted)
+        SavePicture();
     SDL_GL_SwapBuffers();
     return false;
+}
+
+void CGame::SavePicture()
+{
+    pictureWanted = false;
+    std::string name, error;
+    const bool failed = SaveNewPicture(pictureFolder, ReadBackBufferRows(), WINDOW_WIDTH, WINDOW_HEIGHT, nextPicture,
+                                       name, error);
+    hud.AddFadedText((failed ? "Picture not saved: " + error : "Saved " + name).c_str());
 }
 
 void CGame::SetupView()
@@ -224,6 +237,9 @@ bool CGame::RunFrame(const uint8_t* keys)
                 hud.AddFadedText("You pressed d! (TextFaded)");
             if (keys[SDLK_c])
                 hud.AddFadedText("You pressed c! (TextFaded)");
+            // The next frame is saved as it is drawn, before its swap.
+            if (event.key.keysym.sym == SDLK_F12)
+                pictureWanted = true;
             // A tap shorter than a frame is gone from the key-state array
             // by the time the queue is drained, so the event's key counts too.
             if (keys[SDLK_ESCAPE] || event.key.keysym.sym == SDLK_ESCAPE)

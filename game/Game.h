@@ -6,6 +6,7 @@
 #include "world/Map.h"
 
 #include <cstdint>
+#include <string>
 
 // The one top-level object: owns the font, the world and the HUD, runs the
 // start-up, the frame loop and the shutdown.
@@ -14,6 +15,9 @@ public:
     CFont font;
     CMap map;
     CHud hud;
+    // Where F12's pictures go: the folder the game was started in (empty:
+    // the working directory).
+    std::string pictureFolder;
 
     CGame();
 
@@ -33,7 +37,8 @@ public:
     bool Init_Render();
     bool Init_LoadScene();
 
-    // Draws one frame and shows it.
+    // Draws one frame and shows it, saving it as a picture first when F12
+    // asked for one.
     bool RenderFrame();
     // The drawing of RenderFrame without the buffer swap, so that the back
     // buffer can still be read.
@@ -48,5 +53,10 @@ public:
 private:
     char activity[160] = "starting";
     bool startGiven = false;  // checked against the map once it is loaded
+    bool pictureWanted = false;
+    unsigned nextPicture = 1;  // the first picture name not known to be taken
+    // Writes the back buffer as the next picture and says where, or why
+    // not, in a fading message.
+    void SavePicture();
     void SetActivity(const char* doing, const char* what = "");
 };

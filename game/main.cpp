@@ -4,6 +4,7 @@
 
 #include <SDL/SDL.h>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 
 int main(int argc, char** argv)
@@ -11,6 +12,9 @@ int main(int argc, char** argv)
     GameOptions options;
     if (int status = ParseGameOptions(argc, argv, options); status >= 0)
         return status == 0 ? 0 : 1;
+    // Pictures go where the user started the game, not into the world.
+    std::error_code unknown;
+    const std::string startFolder = std::filesystem::current_path(unknown).string();
     std::string error;
     if (!options.world.empty() && EnterWorld(options.world, error)) {
         fprintf(stderr, "terravell: %s\n", error.c_str());
@@ -20,6 +24,7 @@ int main(int argc, char** argv)
     // memory runs out (a map too big for the memory there is, most often).
     CGame game;
     game.Configure(options);
+    game.pictureFolder = startFolder;
     try {
         return game.Run();
     } catch (const std::bad_alloc&) {
