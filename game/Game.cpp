@@ -167,8 +167,8 @@ void CGame::SavePicture()
 {
     pictureWanted = false;
     std::string name, error;
-    const bool failed = SaveNewPicture(pictureFolder, ReadBackBufferRows(), WINDOW_WIDTH, WINDOW_HEIGHT, nextPicture,
-                                       name, error);
+    const std::vector<uint8_t> frame = ReadBackBufferRows();
+    const bool failed = SaveNewPicture(pictureFolder, frame, WINDOW_WIDTH, WINDOW_HEIGHT, nextPicture, name, error);
     hud.AddFadedText((failed ? "Picture not saved: " + error : "Saved " + name).c_str());
 }
 

@@ -21,8 +21,8 @@ std::string PictureName(unsigned number)
     return name;
 }
 
-bool SaveNewPicture(const std::string& folder, const std::vector<uint8_t>& rgb, int width, int height,
-                    unsigned& next, std::string& name, std::string& error)
+bool SaveNewPicture(const std::string& folder, const std::vector<uint8_t>& rgb, int width, int height, unsigned& next,
+                    std::string& name, std::string& error)
 {
     FILE* file = nullptr;
     std::string path;

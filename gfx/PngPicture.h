@@ -12,5 +12,5 @@ std::string PictureName(unsigned number);
 // picture `next` on, never replacing a file, and moves `next` past it. True
 // on failure, with `error` the system's reason and no file left behind;
 // `name` is the picture's name either way.
-bool SaveNewPicture(const std::string& folder, const std::vector<uint8_t>& rgb, int width, int height,
-                    unsigned& next, std::string& name, std::string& error);
+bool SaveNewPicture(const std::string& folder, const std::vector<uint8_t>& rgb, int width, int height, unsigned& next,
+                    std::string& name, std::string& error);
