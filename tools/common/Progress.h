@@ -13,6 +13,10 @@ class CProgress {
 public:
     // The line goes to `out`, and only when `shown` (`out` is a terminal).
     CProgress(FILE* out, bool shown);
+    // A command that ends early (out of memory) leaves no line before its own.
+    ~CProgress() { Clear(); }
+    CProgress(const CProgress&) = delete;  // one line, cleared once
+    CProgress& operator=(const CProgress&) = delete;
 
     // A new stage of the work, of `total` steps (0: not counted), shown
     // from its first Advance.
