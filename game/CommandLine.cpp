@@ -1,6 +1,6 @@
 #include "game/CommandLine.h"
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 
 #include <cstdio>
 

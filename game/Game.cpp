@@ -1,8 +1,10 @@
 #include "game/Game.h"
 
+#include "base/GameFacts.h"
 #include "game/FrameInput.h"
-#include "game/GameFacts.h"
 #include "gfx/AssetPath.h"
+#include "gfx/BackBuffer.h"
+#include "gfx/PngPicture.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -17,6 +19,15 @@ CGame::CGame()
     font.owner = this;
     hud.owner = this;
     map.player.owner = this;
+}
+
+void CGame::Configure(const GameOptions& options)
+{
+    map.detailPixels = options.detailPixels;
+    map.viewDistance = options.viewDistance;
+    startGiven = options.startGiven;
+    if (startGiven)
+        map.player.PlaceStart(options.startX, options.startY);
 }
 
 int CGame::Run()
@@ -120,6 +131,17 @@ bool CGame::Init_LoadScene()
     SetActivity("loading ", mapPath.c_str());
     if (map.Load(mapPath.c_str()))
         return true;
+    // A start off the map would fall, and be put back, for ever.
+    const CPlayer& player = map.player;
+    if (startGiven && !map.Contains(player.position.x, player.position.y)) {
+        char why[160];  // SDL's own formatting knows no %g
+        snprintf(why, sizeof why, "--start %g,%g lies off the map, which spans 0 to %g across and 0 to %g down",
+                 double(player.position.x), double(player.position.y), double(map.columns - 1) * map.cellSize,
+                 double(map.rows - 1) * map.cellSize);
+        SDL_SetError("%s", why);
+        fprintf(stderr, "Unable to place the wedge: %s\n", why);
+        return true;
+    }
     SetActivity("loading the scene");
     if (map.player.BuildMesh()) {
         fprintf(stderr, "Error building Player mesh: %s\n", SDL_GetError());
@@ -135,8 +157,19 @@ bool CGame::Init_LoadScene()
 bool CGame::RenderFrame()
 {
     DrawFrame();
+    if (pictureWanted)
+        SavePicture();
     SDL_GL_SwapBuffers();
     return false;
+}
+
+void CGame::SavePicture()
+{
+    pictureWanted = false;
+    std::string name, error;
+    const std::vector<uint8_t> frame = ReadBackBufferRows();
+    const bool failed = SaveNewPicture(pictureFolder, frame, WINDOW_WIDTH, WINDOW_HEIGHT, nextPicture, name, error);
+    hud.AddFadedText((failed ? "Picture not saved: " + error : "Saved " + name).c_str());
 }
 
 void CGame::SetupView()
@@ -204,6 +237,9 @@ bool CGame::RunFrame(const uint8_t* keys)
                 hud.AddFadedText("You pressed d! (TextFaded)");
             if (keys[SDLK_c])
                 hud.AddFadedText("You pressed c! (TextFaded)");
+            // The next frame is saved as it is drawn, before its swap.
+            if (event.key.keysym.sym == SDLK_F12)
+                pictureWanted = true;
             // A tap shorter than a frame is gone from the key-state array
             // by the time the queue is drained, so the event's key counts too.
             if (keys[SDLK_ESCAPE] || event.key.keysym.sym == SDLK_ESCAPE)

@@ -1,20 +1,26 @@
 #include "game/GameOptions.h"
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
 const char* PROGRAM = "terravell";
 
 const char* USAGE =
-    "usage: terravell [--detail PIXELS] [--view-distance UNITS]\n"
-    "Flies over the world in Data/ under the current folder: the arrow keys steer\n"
-    "the wedge, a/z and s/x move the camera, Escape quits.\n"
+    "usage: terravell [--start X,Y] [--detail PIXELS] [--view-distance UNITS] [WORLD]\n"
+    "Flies over a world: WORLD is a folder that holds Data/, or that Data/ folder\n"
+    "itself; without it, the Data/ under the current folder. The arrow keys steer\n"
+    "the wedge, a/z and s/x move the camera, F12 saves a picture of the screen into\n"
+    "the current folder, Escape quits.\n"
     "\n"
+    "  --start X,Y            where the wedge starts and is put back after a fall, in\n"
+    "                         world units (default 50,5, put back at 50,50); must lie\n"
+    "                         on the map\n"
     "  --detail PIXELS        the largest height error the terrain's level of\n"
     "                         detail may show, in pixels (default 1.5); 0 draws\n"
     "                         every cell at full detail\n"
@@ -26,6 +32,8 @@ const char* USAGE =
 
 constexpr float MOST_DETAIL_PIXELS = 100.0f;
 constexpr float VIEW_DISTANCE_LOW = 10.0f, VIEW_DISTANCE_HIGH = 1e6f;
+// Beyond the far corner of the largest map (4097 vertices of 65535 units).
+constexpr float FARTHEST_START = 1e9f;
 
 } // namespace
 
@@ -37,6 +45,13 @@ bool ParseNumberIn(const char* text, float low, float high, float& out)
         return false;
     out = float(value);
     return true;
+}
+
+bool ParsePointIn(const char* text, float low, float high, float& x, float& y)
+{
+    const char* comma = text ? strchr(text, ',') : nullptr;
+    return comma && ParseNumberIn(std::string(text, comma).c_str(), low, high, x) &&
+           ParseNumberIn(comma + 1, low, high, y);
 }
 
 std::vector<option> ViewOptions(std::initializer_list<option> own)
@@ -67,11 +82,18 @@ int ViewOption(int id, const CCommandLine& line, const char* program, GameOption
 
 int ParseGameOptions(int argc, char** argv, GameOptions& options)
 {
-    static const std::vector<option> OPTIONS = ViewOptions({});
+    static const std::vector<option> OPTIONS = ViewOptions({{"start", required_argument, nullptr, 's'}});
     CCommandLine line(argc, argv);
     std::string error;
     int id;
     while ((id = line.Next("h", OPTIONS.data(), error)) != -1) {
+        if (id == 's') {
+            options.startGiven = true;
+            if (!ParsePointIn(line.Value(), -FARTHEST_START, FARTHEST_START, options.startX, options.startY))
+                return UsageError(PROGRAM, line.Name() + " wants X,Y in world units, e.g. 2400,3100 (got '" +
+                                               line.Value() + "')");
+            continue;
+        }
         const int status = ViewOption(id, line, PROGRAM, options);
         if (status > 0)
             return status;
@@ -79,7 +101,8 @@ int ParseGameOptions(int argc, char** argv, GameOptions& options)
             return CommonOption(id, PROGRAM, USAGE, error);
     }
     std::vector<std::string> operands = line.Operands();
-    if (!operands.empty())
-        return UsageError(PROGRAM, "unexpected argument '" + operands[0] + "'");
+    if (operands.size() > 1)
+        return UsageError(PROGRAM, "unexpected argument '" + operands[1] + "' (one WORLD at most)");
+    options.world = operands.empty() ? "" : operands[0];
     return -1;
 }

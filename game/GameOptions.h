@@ -1,13 +1,17 @@
 #pragma once
 
+#include "base/GameFacts.h"
 #include "game/CommandLine.h"
 
 #include <string>
 
 // What the command line asks of the game.
 struct GameOptions {
-    float detailPixels;
-    float viewDistance;
+    float detailPixels = DEFAULT_DETAIL_PIXELS;
+    float viewDistance = DEFAULT_VIEW_DISTANCE;
+    std::string world;        // the folder to fly over; empty: the working directory
+    bool startGiven = false;  // the wedge starts, and is put back, at (startX, startY)
+    float startX = 0.0f, startY = 0.0f;
 };
 
 // Reads the command line into `options` (which start at the defaults).
@@ -25,3 +29,5 @@ int ViewOption(int id, const CCommandLine& line, const char* program, GameOption
 
 // A number of at least `low` and at most `high`, all of `text`.
 bool ParseNumberIn(const char* text, float low, float high, float& out);
+// "X,Y": two such numbers, each within `low` and `high`.
+bool ParsePointIn(const char* text, float low, float high, float& x, float& y);

@@ -1,7 +1,7 @@
 #include "gfx/Hud.h"
 
+#include "base/GameFacts.h"
 #include "game/Game.h"
-#include "game/GameFacts.h"
 #include "gfx/AssetPath.h"
 #include "gfx/ScreenSpace.h"
 #include "gfx/Texture.h"

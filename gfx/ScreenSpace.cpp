@@ -1,6 +1,6 @@
 #include "gfx/ScreenSpace.h"
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 
 #include <GL/gl.h>
 

@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -27,7 +28,40 @@ void Coast(float& position, float& velocity, float friction)
     }
 }
 
+// The translation that moves the eye of `orbit` around `target` to the
+// origin (the target drawn at y negated).
+Vec3 OrbitTranslation(const Vec3& orbit, const Vec3& target)
+{
+    float pitch = orbit.y * TURN_RADIANS;
+    float yaw = orbit.x * TURN_RADIANS;
+    float distance = orbit.z;
+    return Vec3(distance * std::sin(pitch) * std::sin(yaw) - target.x,
+                distance * std::sin(pitch) * std::cos(yaw) + target.y, -target.z - distance * std::cos(pitch));
+}
+
+// The height of the terrain's triangles at (x, y) of the grid: every cell
+// is drawn split from its first corner to the opposite one, which can stand
+// well above the bilinear height of GetHeight.
+float GroundAsDrawn(const CMap& map, float x, float y)
+{
+    const float u = x / map.cellSize, v = y / map.cellSize;
+    const uint32_t c = std::min(uint32_t(u), map.columns - 2), r = std::min(uint32_t(v), map.rows - 2);
+    const float fu = u - float(c), fv = v - float(r);
+    auto z = [&map](uint32_t col, uint32_t row) { return map.vertices[3 * (size_t(row) * map.columns + col) + 2]; };
+    const float side = fv >= fu ? (fv - fu) * z(c, r + 1) : (fu - fv) * z(c + 1, r);
+    return ((1.0f - std::max(fu, fv)) * z(c, r) + std::min(fu, fv) * z(c + 1, r + 1) + side) * map.heightScale;
+}
+
 } // namespace
+
+Vec3 LiftOrbit(const Vec3& camera, float targetZ, float lowestEye)
+{
+    const float pitch = camera.y * TURN_RADIANS;
+    if (targetZ + camera.z * std::cos(pitch) >= lowestEye)
+        return camera;
+    const float across = camera.z * std::sin(pitch), up = lowestEye - targetZ;
+    return Vec3(camera.x, std::atan2(across, up) / TURN_RADIANS, std::hypot(across, up));
+}
 
 const WedgeFace WEDGE_FACES[5] = {
     {3, {{-1, 0, 1}, {1, 0, 1}, {0, 5, 1}}},             // top
@@ -61,11 +95,18 @@ bool CPlayer::BuildMesh()
     return false;
 }
 
+void CPlayer::PlaceStart(float x, float y)
+{
+    position = Vec3(x, y, DROP_HEIGHT);
+    resetX = x;
+    resetY = y;
+}
+
 bool CPlayer::Update()
 {
     if (position.z <= FALL_RESET_DEPTH) {
         flags = 0;
-        position = Vec3(RESET_X, RESET_Y, DROP_HEIGHT);
+        position = Vec3(resetX, resetY, DROP_HEIGHT);
         velocity.z = 0.0f;
     } else {
         if (velocity.z == 0.0f)
@@ -124,23 +165,26 @@ bool CPlayer::Render()
     return false;
 }
 
-Vec3 CPlayer::CameraTranslation() const
+Vec3 CPlayer::CameraTranslation() const { return OrbitTranslation(ViewOrbit(), position); }
+
+Vec3 CPlayer::ViewOrbit() const
 {
-    float pitch = camera.y * TURN_RADIANS;
-    float yaw = camera.x * TURN_RADIANS;
-    float distance = camera.z;
-    return Vec3(distance * std::sin(pitch) * std::sin(yaw) - position.x,
-                distance * std::sin(pitch) * std::cos(yaw) + position.y,
-                -position.z - distance * std::cos(pitch));
+    // Where the camera's orbit puts the eye on the ground plane (y not negated).
+    const float across = camera.z * std::sin(camera.y * TURN_RADIANS), yaw = camera.x * TURN_RADIANS;
+    const float x = position.x - across * std::sin(yaw), y = position.y + across * std::cos(yaw);
+    if (!map || map->columns < 2 || map->rows < 2 || !map->Contains(x, y))
+        return camera;  // no ground there
+    return LiftOrbit(camera, position.z, GroundAsDrawn(*map, x, y) + CAMERA_CLEARANCE);
 }
 
 bool CPlayer::ApplyCamera()
 {
+    const Vec3 orbit = ViewOrbit();
     glLoadIdentity();
-    glRotatef(camera.y * TURN_DEGREES, -1, 0, 0);
-    glRotatef(camera.x * TURN_DEGREES, 0, 0, 1);
+    glRotatef(orbit.y * TURN_DEGREES, -1, 0, 0);
+    glRotatef(orbit.x * TURN_DEGREES, 0, 0, 1);
     map->skyBox.Aim();
-    Vec3 t = CameraTranslation();
+    Vec3 t = OrbitTranslation(orbit, position);
     glTranslatef(t.x, t.y, t.z);
     map->SetupLight();
     return false;

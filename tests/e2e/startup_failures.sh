@@ -1,4 +1,4 @@
-# Guards: a start-up failure of the real binary not ending with 1, or its lines (loader's, then the step's) lost or reworded.
+# Guards: a start-up failure of the real binary not ending with 1, or its lines (loader's, then the step's) lost or reworded; a WORLD given as its Data folder not read from its parent; a start off the map taken.
 source "$(dirname "$0")/lib.sh"
 
 eight_bit_font() {
@@ -7,6 +7,8 @@ eight_bit_font() {
 }
 # The map's cell size is the 16-bit word at byte 20.
 zero_cell_size() { with_assets; printf '\0\0' | dd of="$WORK/Data/map1.raw" bs=1 seek=20 conv=notrunc status=none; }
+# The same world in w/Data, for a WORLD given as its Data folder: Data/ is then read from w/.
+elsewhere() { zero_cell_size; rm -rf "$WORK/w" && mkdir "$WORK/w" && mv "$WORK/Data" "$WORK/w/"; }
 no_sky_top() { with_assets; rm "$WORK/Data/cliffTop.bmp"; }
 no_hud_mask() { with_assets; rm "$WORK/Data/Hud00m.bmp"; }
 # A flat map of 512 x 511 tiles of 8 cells, at the vertex cap: its grid
@@ -38,6 +40,10 @@ expect eight_bit_font "Unable to load Data/Font.bmp: $font" "Unable to load Data
     "Error building font: $font" "Error in CGame::Init_Render(): $font"
 expect zero_cell_size "Unable to load Data/map1.raw: cell size is 0" \
     "Error in CGame::Init_LoadScene(): cell size is 0"
+ARGS=w/Data expect elsewhere "Unable to load Data/map1.raw: cell size is 0" \
+    "Error in CGame::Init_LoadScene(): cell size is 0"
+off="--start 1025,5 lies off the map, which spans 0 to 1024 across and 0 to 1024 down"
+ARGS="--start 1025,5" expect with_assets "Unable to place the wedge: $off" "Error in CGame::Init_LoadScene(): $off"
 sky="Couldn't open Data/cliffTop.bmp"
 expect no_sky_top "Unable to load Data/cliffTop.bmp: $sky" "Unable to load Data/cliffTop.bmp: $sky" \
     "Error building SkyBox: $sky" "Error in CGame::Init_LoadScene(): $sky"
@@ -77,4 +83,4 @@ done
 [ "$(cat "$WORK/stderr")" = "$(printf '%s\n' "Unable to initialize SDL: No available video device" \
                                 "Error in CGame::Init_Renderer(): No available video device")" ] || fail "no display"
 [ ! -s "$WORK/stdout" ] || fail "no display: something was written to stdout"
-echo "startup failures: 10 passed, 0 failed"
+echo "startup failures: 12 passed, 0 failed"

@@ -1,4 +1,4 @@
-// Guards the world as OpenGL draws it: winding, placement, heights and texture coordinates of the terrain, its lighting, culling that changes a pixel, and the sky faces (place, winding, picture upright), ground and wedge of the first frames.
+// Guards the world as OpenGL draws it: winding, placement, heights and texture coordinates of the terrain, its lighting, culling that changes a pixel, and the sky faces (place, winding, picture upright), ground and wedge of the first frames, and the eye kept out of the ground in the picture itself.
 #include "tests/support/GlWindow.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestMaps.h"
@@ -238,9 +238,10 @@ TEST(WorldGl, TheFirstFramesShowSkyGroundAndTheRestingWedge)
     ASSERT_EQ(game.map.player.position.z, 100.0f);
     // The wedge's rear edge is at the centre, its nose 16 pixels above.
     expect({{400, 296, white, "wedge"}, {400, 290, white, "wedge"}, {400, 320, lit[0], "ground behind the wedge"}});
-    // Looking up from below the ground, which is culled, at the Top face.
+    // An orbit below the ground would look up through it at the Top face: its eye is lifted above the ground instead,
+    // and the whole view is the tile under the wedge.
     game.map.player.camera.y = 0.5f;
-    expect({{650, 300, SKY[1], "Top face"}});
+    expect({{650, 300, lit[0], "tile 2 under the lifted eye"}, {150, 500, lit[0], "tile 2 under the lifted eye"}});
     // Level: the Back face ahead, upright; the Left face on the right, the Right face on the left.
     game.map.player.camera.y = 0.25f;
     expect({{550, 150, SKY[3], "Back face, upper half"}, {550, 420, Lower(SKY[3]), "Back face, lower half"},

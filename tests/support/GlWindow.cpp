@@ -1,6 +1,6 @@
 #include "tests/support/GlWindow.h"
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>

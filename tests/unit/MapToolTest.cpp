@@ -1,5 +1,5 @@
-// Guards terravell-map and the other tools' command lines: light words the game cannot decode or nearest to the sun asked for, option parsing and refusals, heightmap decoding (formats, byte order, hostile pictures), resampling and height quantising, what generate and import write against what the game reads, info's verdict and report against the game's, overwriting without --force, and --help, --version and usage errors of every tool.
-#include "game/GameFacts.h"
+// Guards terravell-map's, the game's and the other tools' command lines: light words the game cannot decode or nearest to the sun asked for, option parsing and refusals, heightmap decoding (formats, byte order, hostile pictures), resampling and height quantising, what generate and import write against what the game reads, info's verdict and report against the game's, overwriting without --force, and --help, --version and usage errors of every tool.
+#include "base/GameFacts.h"
 #include "tests/support/GeoTiffWriter.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestMaps.h"
@@ -502,6 +502,14 @@ TEST(MapTool, EveryToolsCommandLine)
         {"terravell-map", {"--version"}, 0, std::string("terravell-map ") + GAME_VERSION + "\n", ""},
         {"terravell-bench", {"--frames", "0"}, 2, "", "terravell-bench: "},
         {"terravell-shot", {"--nope"}, 2, "", "terravell-shot: unknown option --nope (see terravell-shot --help)\n"},
+        // The game: its text, and a WORLD or --start it cannot use refused with 1 before any window opens.
+        {"terravell", {"--help"}, 0, "usage: terravell [--start X,Y] [--detail PIXELS] [--view-distance UNITS] [W", ""},
+        {"terravell", {"--version"}, 0, std::string("terravell ") + GAME_VERSION + "\n", ""},
+        {"terravell", {"--start", "-7.5,1e3", "none"}, 1, "", "terravell: cannot open world 'none': No such file"},
+        {"terravell", {"/proc"}, 1, "", "terravell: '/proc' holds no Data folder"},
+        {"terravell", {"tool.out"}, 1, "", "terravell: 'tool.out' is not a folder"},
+        {"terravell", {"--start", "5;5"}, 1, "", "terravell: --start wants X,Y in world units, e.g. 2400,3100 (got"},
+        {"terravell", {"a", "b"}, 1, "", "terravell: unexpected argument 'b'"},
     };
 #ifndef __SANITIZE_ADDRESS__  // its shadow memory cannot live under a ceiling
     ToolRun starved = RunTool("terravell-map", {"generate", "--tiles", "512x511", "-o", "starved"}, "prlimit --as=60000000 ");

@@ -1,5 +1,5 @@
-// Guards the wedge's physics and camera: fall speed, landing (height 0 included) and its flag toggle, coasting and its stop bound, the fall reset, heading folds, push direction, the view translation and the mesh's winding.
-#include "game/GameFacts.h"
+// Guards the wedge's physics and camera: fall speed, landing (height 0 included) and its flag toggle, coasting and its stop bound, the fall reset (to --start's point when given), heading folds, push direction, the view translation, the eye kept clear of the ground as drawn (and aimed at the wedge) with every other orbit unchanged, and the mesh's winding.
+#include "base/GameFacts.h"
 #include "tests/support/TestMaps.h"
 #include "world/Map.h"
 
@@ -117,6 +117,12 @@ TEST(Player, FallingOffTheWorldResets)
     ExpectNear(p.velocity, Vec3(0.7f, 0, 0), 0);
     p.Update();
     EXPECT_NEAR(p.position.z, 149.9f, 1e-5f);
+    // A start of the user's own (--start) is where a fall puts the wedge back, too.
+    p.PlaceStart(-20.0f, 30.0f);
+    for (int frames = 0; frames < 1000 && p.position.z > -500.0f; ++frames)
+        p.Update();
+    p.Update();
+    ExpectNear(p.position, Vec3(-20.0f, 30.0f, DROP_HEIGHT), 0);
 }
 
 TEST(Player, TurnAndAccelerateFollowTheHeading)
@@ -158,6 +164,44 @@ TEST(Player, CameraTranslation)
         p.camera = camera;
         ExpectNear(p.CameraTranslation(), want, 1e-3f);
     }
+}
+
+// Orbits around (50, 50) over flat ground at 40: the Part's own wherever the eye stays 2 above it or leaves the grid,
+// else the eye raised straight up to 42 and aimed at the target again.
+TEST(Player, TheEyeIsLiftedClearOfTheGroundAndNoOtherOrbitChanges)
+{
+    CMap map;
+    LoadTestGrid(map, TestMap(2, 2, 5, 10, 100, 40));
+    CPlayer& p = map.player;
+    p.position = Vec3(50, 50, 40);
+    int lifted = 0, kept = 0;
+    for (float yaw : {0.0f, 0.3f, 0.55f, 0.8f})
+        for (float pitch = 0.0f; pitch < 1.0f; pitch += 0.0625f)
+            for (float distance : {-30.0f, 0.0f, 1.0f, 30.0f, 300.0f}) {
+                p.camera = Vec3(yaw, pitch, distance);
+                const float partP = pitch * 6.283186f, across = distance * std::sin(partP), Y = yaw * 6.283186f;
+                const Vec3 eye(50 - across * std::sin(Y), 50 + across * std::cos(Y), 40 + distance * std::cos(partP));
+                const Vec3 orbit = p.ViewOrbit(), t = p.CameraTranslation();
+                if (eye.z >= 40 + CAMERA_CLEARANCE || !map.Contains(eye.x, eye.y)) {
+                    EXPECT_TRUE(orbit.x == yaw && orbit.y == pitch && orbit.z == distance) << pitch << ", " << distance;
+                    kept += 1;
+                    continue;
+                }
+                lifted += 1;
+                const Vec3 lifted(-t.x, -t.y, -t.z);  // in the drawing frame, y negated
+                ExpectNear(lifted, Vec3(eye.x, -eye.y, 40 + CAMERA_CLEARANCE), 1e-3f);
+                const float P = orbit.y * 6.283186f;  // the target straight ahead, at the orbit's distance
+                const Vec3 ahead(std::sin(P) * std::sin(Y), std::sin(P) * std::cos(Y), -std::cos(P));
+                ExpectNear(lifted + ahead * orbit.z, Vec3(50, -50, 40), 1e-3f);
+            }
+    EXPECT_TRUE(lifted > 50 && kept > 100) << lifted << " lifted, " << kept << " kept";
+
+    // One cell of 10 units with its far corner at 200: at (7.5, 2.5) its triangle stands at 50, though the bilinear
+    // surface stands at 37.5. An eye at 45 there is lifted to 52.
+    LoadTestGrid(map, TestMap(1, 1, 1, 10, 100, 0, [](uint32_t c, uint32_t r) { return uint8_t(c && r ? 200 : 0); }));
+    p.position = Vec3(7.5f, -27.5f, 5.0f);
+    p.camera = Vec3(0.0f, std::asin(0.6f) / 6.283186f, 50.0f);  // 30 across, 40 up
+    ExpectNear(p.ViewOrbit(), Vec3(0, std::atan2(30.0f, 47.0f) / 6.283186f, std::hypot(30.0f, 47.0f)), 1e-4f);
 }
 
 TEST(Player, WedgeFacesPointOutwards)

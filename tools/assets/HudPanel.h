@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "tools/common/Image.h"
 
 #include <string>

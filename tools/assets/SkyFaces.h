@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "math/Vec3.h"
 #include "tools/common/Color.h"
 #include "tools/common/Image.h"

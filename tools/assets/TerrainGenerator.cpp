@@ -2,6 +2,7 @@
 
 #include "tools/assets/TerrainTextures.h"
 #include "tools/assets/TileTexturing.h"
+#include "tools/common/Progress.h"
 #include "tools/common/Noise.h"
 
 #include <algorithm>
@@ -90,7 +91,7 @@ float Terrace(float h, float steps)
 // and reset points lie; hills and ridged mountains inland, and stepped
 // plateaus between. Noise is laid out in cells, so a bigger map gets more
 // hills rather than larger ones.
-void ShapeLandscape(const TerrainParams& p, Field& f)
+void ShapeLandscape(const TerrainParams& p, Field& f, CProgress& progress)
 {
     const float d = float(p.cellSize);
     const float gain = 0.3f + 0.4f * Clamp01(p.roughness);
@@ -140,12 +141,13 @@ void ShapeLandscape(const TerrainParams& p, Field& f)
             h = Lerp(h, Terrace(h, 6.0f), mesa);
             f.At(c, r) = h;
         }
+        progress.Advance();
     }
 }
 
 // Loose material slides down wherever a neighbour is lower by more than the
 // talus step in that direction; rounds off crests and fills the feet of cliffs.
-void ThermalErosion(Field& f, int passes, const Talus& talus, float rate)
+void ThermalErosion(Field& f, int passes, const Talus& talus, float rate, CProgress& progress)
 {
     static const int DX[4] = {1, -1, 0, 0};
     static const int DY[4] = {0, 0, 1, -1};
@@ -169,6 +171,7 @@ void ThermalErosion(Field& f, int passes, const Talus& talus, float rate)
                 }
                 f.At(c, r) = h;
             }
+            progress.Advance();
         }
     }
 }
@@ -233,7 +236,7 @@ void Smooth(Field& f, float amount)
 
 // Raindrops that pick up soil running downhill and drop it where they slow
 // down: carves gullies into the slopes and lays fans into the valleys.
-void HydraulicErosion(Field& f, uint32_t seed, int droplets)
+void HydraulicErosion(Field& f, uint32_t seed, int droplets, CProgress& progress)
 {
     const float inertia = 0.1f;
     const float capacityFactor = 4.0f;
@@ -263,6 +266,8 @@ void HydraulicErosion(Field& f, uint32_t seed, int droplets)
 
     const float maxX = float(f.columns - 1), maxY = float(f.rows - 1);
     for (int i = 0; i < droplets; ++i) {
+        if (i % 4096 == 0)
+            progress.Advance(i == 0 ? 0 : 4096);
         float x = HashUnit(i, 1, seed) * maxX;
         float y = HashUnit(i, 2, seed) * maxY;
         float dirX = 0.0f, dirY = 0.0f;
@@ -424,8 +429,10 @@ void FollowShore(MapFileData& map, const std::vector<uint8_t>& corners)
 
 } // namespace
 
-std::vector<float> GenerateHeightField(const TerrainParams& p)
+std::vector<float> GenerateHeightField(const TerrainParams& p, CProgress* shown)
 {
+    CProgress silent(nullptr, false);
+    CProgress& progress = shown ? *shown : silent;
     Field f;
     f.columns = int(p.tilesAcross * p.subdivisions + 1);
     f.rows = int(p.tilesDown * p.subdivisions + 1);
@@ -434,13 +441,17 @@ std::vector<float> GenerateHeightField(const TerrainParams& p)
     if (f.columns < 2 || f.rows < 2 || p.cellSize == 0)
         return f.h;
 
-    ShapeLandscape(p, f);
+    progress.Begin("shaping the land", uint64_t(f.rows));
+    ShapeLandscape(p, f, progress);
     // Erode in sample units, so the talus step and the droplets' constants
     // mean the same on every map.
     Normalize(f, 250.0f);
     LimitSlopes(f, TALUS);
-    HydraulicErosion(f, HashU32(p.seed ^ 0xe7037ed1u), f.columns * f.rows / 2);
-    ThermalErosion(f, 10, TALUS, 0.5f);
+    const int droplets = f.columns * f.rows / 2, thermalPasses = 10;
+    progress.Begin("eroding", uint64_t(droplets));
+    HydraulicErosion(f, HashU32(p.seed ^ 0xe7037ed1u), droplets, progress);
+    progress.Begin("settling the slopes", uint64_t(thermalPasses) * uint64_t(f.rows));
+    ThermalErosion(f, thermalPasses, TALUS, 0.5f, progress);
     Smooth(f, 0.6f);
     // Back to [0, 1] without stretching: a stretch would steepen every slope
     // the erosion has just laid back. The water stays flat, so it is lit evenly.
@@ -461,12 +472,12 @@ MapFileData MapForParams(const TerrainParams& p)
     return map;
 }
 
-MapFileData GenerateTerrain(const TerrainParams& p)
+MapFileData GenerateTerrain(const TerrainParams& p, CProgress* progress)
 {
     MapFileData map = MapForParams(p);
 
     const uint32_t columns = map.Columns(), rows = map.Rows();
-    std::vector<float> field = GenerateHeightField(p);
+    std::vector<float> field = GenerateHeightField(p, progress);
     map.heights.resize(field.size());
     // The lowest ground is the sea floor, SEA_SAMPLE steps up.
     for (size_t i = 0; i < field.size(); ++i)

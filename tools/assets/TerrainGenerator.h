@@ -1,10 +1,12 @@
 #pragma once
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "world/MapFile.h"
 
 #include <cstdint>
 #include <vector>
+
+class CProgress;
 
 // What a generated landscape is made from. The defaults are the default
 // world's map1.raw: 1024 units across, a summit about 340 units high, all of
@@ -25,8 +27,8 @@ struct TerrainParams {
 // Heights in [0, 1] (0 the levelled sea floor), columns x rows, row by row:
 // an island with a spit to the start and reset points, ridged mountains
 // inland under one summit, plateaus, slopes no steeper than loose ground
-// holds, and erosion.
-std::vector<float> GenerateHeightField(const TerrainParams& params);
+// holds, and erosion. Each stage goes to `progress`, when there is one.
+std::vector<float> GenerateHeightField(const TerrainParams& params, CProgress* progress = nullptr);
 
 // A map with the header these parameters give and nothing else filled in:
 // for heights that come from elsewhere.
@@ -37,4 +39,4 @@ MapFileData MapForParams(const TerrainParams& params);
 // for the spit, the start and reset points on land), the shore shaped to
 // the one the textures draw, the ground under the start and reset points
 // kept below the drop height, and each tile's texture from its corners.
-MapFileData GenerateTerrain(const TerrainParams& params);
+MapFileData GenerateTerrain(const TerrainParams& params, CProgress* progress = nullptr);

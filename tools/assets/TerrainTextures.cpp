@@ -1,6 +1,6 @@
 #include "tools/assets/TerrainTextures.h"
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "tools/assets/TerrainGenerator.h"
 #include "tools/common/Noise.h"
 #include "world/MapFile.h"

@@ -1,6 +1,6 @@
 // Writes the game's asset set into a directory. Deterministic: the same
 // inputs always give the same bytes.
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "tools/assets/FontSheet.h"
 #include "tools/assets/HudPanel.h"
 #include "tools/assets/SkyFaces.h"

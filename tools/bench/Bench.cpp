@@ -4,7 +4,7 @@
 // scripted keys, CMap::Load. Prints tables; asserts nothing.
 //   terravell-bench [--data DIR] [--frames N] [--budget S] [--detail PIXELS] [--sizes N] [--peer PATH] [--quick]
 #include "game/Game.h"
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "gfx/AssetPath.h"
 #include "tools/bench/BenchCommon.h"
 #include "tools/bench/MapSizes.h"

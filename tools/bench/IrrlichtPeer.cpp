@@ -4,8 +4,8 @@
 // Prints one line: start-up to the first frame, median and p95 frame and
 // peak resident size.
 //   terravell-peer --eye X,Y,Z --at X,Y,Z [--far UNITS] [--full-detail] [--shot FILE] [--frames N] [--budget-ms MS]
+#include "base/GameFacts.h"
 #include "game/CommandLine.h"
-#include "game/GameFacts.h"
 #include "game/GameOptions.h"
 #include "gfx/AssetPath.h"
 #include "tools/assets/TerrainTextures.h"

@@ -1,6 +1,6 @@
 #include "tools/common/AssetNames.h"
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "gfx/AssetPath.h"
 #include "world/MapFile.h"
 #include "world/SkyBox.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 // The names, inside the Data folder, of the files the game opens: taken
-// from the stored names in GameFacts.h, so the tools write what the game
+// from the stored names in base/GameFacts.h, so the tools write what the game
 // looks for.
 std::string AssetFileName(const std::string& stored);
 std::string FontFileName();

@@ -1,6 +1,6 @@
 #include "tools/map/EarthScale.h"
 
-#include "tools/map/HeightmapReader.h"
+#include "tools/map/Heightmap.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,7 @@
 #include "tools/map/ElevationGrid.h"
 
+#include "tools/common/Progress.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -46,7 +48,7 @@ float Upsampled(const std::vector<float>& half, int halfWidth, int halfHeight, i
 
 // Over-relaxing may overshoot the neighbours' mean: kept within the known
 // heights, so it can never run past the largest float.
-void FillLevel(std::vector<float>& heights, int width, int height, float lowest, float highest)
+void FillLevel(std::vector<float>& heights, int width, int height, float lowest, float highest, CProgress* progress)
 {
     std::vector<size_t> voids;
     for (size_t i = 0; i < heights.size(); ++i)
@@ -57,11 +59,13 @@ void FillLevel(std::vector<float>& heights, int width, int height, float lowest,
     {
         const int halfWidth = (width + 1) / 2, halfHeight = (height + 1) / 2;
         std::vector<float> half = Halve(heights, width, height, halfWidth, halfHeight);
-        FillLevel(half, halfWidth, halfHeight, lowest, highest);
+        FillLevel(half, halfWidth, halfHeight, lowest, highest, progress);
         for (size_t i : voids)
             heights[i] = Upsampled(half, halfWidth, halfHeight, int(i % size_t(width)), int(i / size_t(width)));
     }
     for (int pass = 0; pass < RELAX_PASSES; ++pass) {
+        if (progress)
+            progress->Advance(0);
         float moved = 0.0f;
         for (size_t i : voids) {
             const int x = int(i % size_t(width)), y = int(i / size_t(width));
@@ -83,7 +87,7 @@ void FillLevel(std::vector<float>& heights, int width, int height, float lowest,
 
 } // namespace
 
-long FillVoids(std::vector<float>& heights, int width, int height)
+long FillVoids(std::vector<float>& heights, int width, int height, CProgress* progress)
 {
     const long voids = long(std::count_if(heights.begin(), heights.end(), [](float h) { return std::isnan(h); }));
     if (voids == long(heights.size()))
@@ -93,7 +97,7 @@ long FillVoids(std::vector<float>& heights, int width, int height)
         for (float h : heights)
             if (!std::isnan(h))
                 lowest = std::min(lowest, h), highest = std::max(highest, h);
-        FillLevel(heights, width, height, lowest, highest);
+        FillLevel(heights, width, height, lowest, highest, progress);
     }
     return voids;
 }

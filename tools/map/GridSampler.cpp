@@ -1,5 +1,7 @@
 #include "tools/map/GridSampler.h"
 
+#include "tools/common/Progress.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -38,6 +40,8 @@ void CGridSampler::Across(const float* values, int count, std::vector<double>& s
 
 void CGridSampler::AddRow(int y, const float* values, int count)
 {
+    if (progress)
+        progress->Advance();
     for (int x = 0; x < count; ++x) {
         const float v = values[x];
         if (std::isnan(v)) {

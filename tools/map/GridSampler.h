@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+class CProgress;
+
 // The part of a source that is imported, in samples: the whole of it unless
 // a region is asked for.
 struct SourceWindow {
@@ -39,6 +41,7 @@ public:
     double highest;
     uint64_t voids = 0;
     uint64_t samples = 0;
+    CProgress* progress = nullptr;  // advanced by every row that arrives, when set
 
 private:
     // Weighted sums along a row at every grid column.

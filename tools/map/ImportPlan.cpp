@@ -1,6 +1,6 @@
 #include "tools/map/ImportPlan.h"
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "tools/map/Resampler.h"
 #include "world/MapFile.h"
 

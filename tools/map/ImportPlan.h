@@ -1,7 +1,7 @@
 #pragma once
 
 #include "tools/map/GridSampler.h"
-#include "tools/map/HeightmapReader.h"
+#include "tools/map/Heightmap.h"
 #include "tools/map/WorldOptions.h"
 
 #include <cstdint>

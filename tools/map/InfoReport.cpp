@@ -1,6 +1,6 @@
 #include "tools/map/InfoReport.h"
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "gfx/Bitmap.h"
 #include "gfx/RegularFile.h"
 #include "tools/common/FileBytes.h"

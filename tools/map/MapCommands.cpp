@@ -1,9 +1,10 @@
 #include "tools/map/MapCommands.h"
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "tools/assets/TerrainGenerator.h"
 #include "tools/assets/TileTexturing.h"
 #include "tools/common/AssetNames.h"
+#include "tools/common/Progress.h"
 #include "game/CommandLine.h"
 #include "tools/map/EarthScale.h"
 #include "tools/map/ElevationGrid.h"
@@ -148,7 +149,9 @@ int RunGenerate(const std::vector<std::string>& args)
     printf("generating: seed %u, roughness %.2f, cell size %u, height scale %u\n", p.seed, double(p.roughness),
            unsigned(p.cellSize), unsigned(p.heightScale));
     SetActivity("generating a world of " + std::to_string(p.tilesAcross) + " x " + std::to_string(p.tilesDown) + " tiles");
-    MapFileData map = GenerateTerrain(p);
+    CProgress progress = ProgressOnStderr();
+    MapFileData map = GenerateTerrain(p, &progress);
+    progress.Clear();
     ReportSun(options);
     std::string error;
     if (WriteWorld(options.outDir, map, options.withAssets, options.assetDir, error))
@@ -181,8 +184,13 @@ int RunImport(const std::vector<std::string>& args)
     if (ResolveRegion(source, options, window, error) || PlanGrid(source, window, options, plan, error))
         return Failure("cannot import " + options.input + ": " + error);
     CGridSampler sampler(window, plan.Columns(), plan.Rows(), plan.stepX, plan.stepY);
+    CProgress progress = ProgressOnStderr();
+    sampler.progress = &progress;
+    progress.Begin("reading " + options.input, uint64_t(source.height));
     Heightmap decoded;  // the header again: the one read keeps what the name added
-    if (DecodeHeightmap(file.Data(), file.Size(), decoded, &sampler, error))
+    const bool unread = DecodeHeightmap(file.Data(), file.Size(), decoded, &sampler, error);
+    progress.Clear();
+    if (unread)
         return Failure("cannot read " + options.input + ": " + error);
     file.Close();
     if (!sampler.Complete())
@@ -194,7 +202,9 @@ int RunImport(const std::vector<std::string>& args)
         printf(", %llu void%s", (unsigned long long)sampler.voids, sampler.voids == 1 ? "" : "s");
     printf("\n");
 
-    plan.voidsFilled = FillVoids(sampler.Values(), int(plan.Columns()), int(plan.Rows()));
+    progress.Begin("filling the voids");
+    plan.voidsFilled = FillVoids(sampler.Values(), int(plan.Columns()), int(plan.Rows()), &progress);
+    progress.Clear();
     if (plan.voidsFilled < 0)
         return Failure("cannot import " + options.input + ": the part imported holds only voids");
     std::vector<uint8_t> heights;

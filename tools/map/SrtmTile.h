@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/map/HeightmapReader.h"
+#include "tools/map/Heightmap.h"
 
 #include <cstddef>
 #include <cstdint>

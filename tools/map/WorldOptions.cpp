@@ -1,6 +1,6 @@
 #include "tools/map/WorldOptions.h"
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "game/CommandLine.h"
 #include "tools/map/EarthScale.h"
 #include "tools/map/ImportPlan.h"

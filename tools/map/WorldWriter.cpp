@@ -1,6 +1,6 @@
 #include "tools/map/WorldWriter.h"
 
-#include "game/GameFacts.h"
+#include "base/GameFacts.h"
 #include "tools/assets/TerrainTextures.h"
 #include "tools/common/AssetNames.h"
 #include "tools/common/FileBytes.h"

@@ -81,7 +81,7 @@ int main(int argc, char** argv)
     static const std::vector<option> OPTIONS = ViewOptions({});
     CCommandLine line(argc, argv);
     std::string error;
-    GameOptions view{DEFAULT_DETAIL_PIXELS, DEFAULT_VIEW_DISTANCE};
+    GameOptions view;
     int id;
     while ((id = line.Next("h", OPTIONS.data(), error)) != -1) {
         const int status = ViewOption(id, line, PROGRAM, view);
@@ -102,8 +102,7 @@ int main(int argc, char** argv)
     }
 
     CGame game;
-    game.map.detailPixels = view.detailPixels;
-    game.map.viewDistance = view.viewDistance;
+    game.Configure(view);
     if (game.Start())
         return 1;
     std::vector<uint8_t> keys(SDLK_LAST, 0);

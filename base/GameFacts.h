@@ -2,6 +2,8 @@
 
 // The fixed facts of the game, in one place: the game reads them, and so do
 // the tools that make and check its data, so the two cannot drift apart.
+// They sit below every layer (math, gfx, world, game, the tools), so each can
+// read them without reaching up into the layers that use it.
 
 #include <cstdint>
 
