@@ -2,8 +2,9 @@
 # usage: ./test.sh [--quick] [CTEST ARGS...]
 # Installs what is missing, builds, and runs the suite under a virtual
 # display: the tests; the same tests built with AddressSanitizer and
-# UndefinedBehaviorSanitizer; a short run of each fuzz target; last, the
-# size of the tests against the code. CTEST ARGS (e.g. -R Bitmap) go to every
+# UndefinedBehaviorSanitizer; a short run of each fuzz target; last, that
+# every C++ file is laid out as .clang-format says, and the size of the
+# tests against the code. CTEST ARGS (e.g. -R Bitmap) go to every
 # ctest run, and then the fuzzing is left out; --quick runs the plain tests
 # only (no sanitizer build, no fuzzing). Non-zero on any failure.
 source "$(dirname "$0")/scripts/setup.sh"
@@ -44,6 +45,9 @@ if [ $quick -eq 0 ]; then
         "$ROOT/scripts/fuzz.sh" "${FUZZ_SECONDS:-30}" || status=1
     fi
 fi
+
+echo "== Formatting"
+(cd "$ROOT" && git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format --dry-run -Werror) || status=1
 
 echo "== Size of the tests"
 "$ROOT/scripts/test-ratio.sh" || status=1

@@ -30,7 +30,7 @@ std::string Written(const char* word)
     return text.substr(0, text.find('='));
 }
 
-} // namespace
+}  // namespace
 
 int CCommandLine::Next(const char* shortOptions, const option* longOptions, std::string& error)
 {

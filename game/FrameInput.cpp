@@ -14,8 +14,8 @@ DebugLines FormatDebugLines(const CPlayer& player, const Vec3& lightDir, float e
     const Vec3& v = player.velocity;
     const Vec3& r = player.rotation;
     const Vec3& c = player.camera;
-    snprintf(d.text[0], HUD_TEXT_BYTES, "Px:%06.2fPy:%06.2fPz:%06.2fFlags:%d", double(p.x), double(p.y),
-             double(p.z), int(player.flags));
+    snprintf(d.text[0], HUD_TEXT_BYTES, "Px:%06.2fPy:%06.2fPz:%06.2fFlags:%d", double(p.x), double(p.y), double(p.z),
+             int(player.flags));
     snprintf(d.text[1], HUD_TEXT_BYTES, "Vx:%06.2fVy:%06.2fVz:%06.2f", double(v.x), double(v.y), double(v.z));
     snprintf(d.text[2], HUD_TEXT_BYTES, "Rx:%04.2f  Ry:%04.2f  Rz:%04.2f", double(r.x), double(r.y), double(r.z));
     snprintf(d.text[3], HUD_TEXT_BYTES, "Lx:%04.2f  Ly:%04.2f  Lz:%04.2f", double(lightDir.x), double(lightDir.y),

@@ -11,31 +11,30 @@ namespace {
 
 const char* PROGRAM = "terravell";
 
-const char* USAGE =
-    "usage: terravell [--start X,Y] [--detail PIXELS] [--view-distance UNITS] [WORLD]\n"
-    "Flies over a world: WORLD is a folder that holds Data/, or that Data/ folder\n"
-    "itself; without it, the Data/ under the current folder. The arrow keys steer\n"
-    "the wedge, a/z and s/x move the camera, F12 saves a picture of the screen into\n"
-    "the current folder, Escape quits.\n"
-    "\n"
-    "  --start X,Y            where the wedge starts and is put back after a fall, in\n"
-    "                         world units (default 50,5, put back at 50,50); must lie\n"
-    "                         on the map\n"
-    "  --detail PIXELS        the largest height error the terrain's level of\n"
-    "                         detail may show, in pixels (default 1.5); 0 draws\n"
-    "                         every cell at full detail\n"
-    "  --view-distance UNITS  how far the view reaches, in world units (default\n"
-    "                         32768); up to 1000 it ends there as it always did,\n"
-    "                         beyond that the land fades into haze from 1000 units\n"
-    "  -h, --help             this text\n"
-    "  --version              the game's version\n";
+const char* USAGE = "usage: terravell [--start X,Y] [--detail PIXELS] [--view-distance UNITS] [WORLD]\n"
+                    "Flies over a world: WORLD is a folder that holds Data/, or that Data/ folder\n"
+                    "itself; without it, the Data/ under the current folder. The arrow keys steer\n"
+                    "the wedge, a/z and s/x move the camera, F12 saves a picture of the screen into\n"
+                    "the current folder, Escape quits.\n"
+                    "\n"
+                    "  --start X,Y            where the wedge starts and is put back after a fall, in\n"
+                    "                         world units (default 50,5, put back at 50,50); must lie\n"
+                    "                         on the map\n"
+                    "  --detail PIXELS        the largest height error the terrain's level of\n"
+                    "                         detail may show, in pixels (default 1.5); 0 draws\n"
+                    "                         every cell at full detail\n"
+                    "  --view-distance UNITS  how far the view reaches, in world units (default\n"
+                    "                         32768); up to 1000 it ends there as it always did,\n"
+                    "                         beyond that the land fades into haze from 1000 units\n"
+                    "  -h, --help             this text\n"
+                    "  --version              the game's version\n";
 
 constexpr float MOST_DETAIL_PIXELS = 100.0f;
 constexpr float VIEW_DISTANCE_LOW = 10.0f, VIEW_DISTANCE_HIGH = 1e6f;
 // Beyond the far corner of the largest map (4097 vertices of 65535 units).
 constexpr float FARTHEST_START = 1e9f;
 
-} // namespace
+}  // namespace
 
 bool ParseNumberIn(const char* text, float low, float high, float& out)
 {

@@ -8,5 +8,4 @@ std::string AssetPath(const std::string& stored);
 
 // printf-style formatting of a stored name ("Data\Tex%04d.bmp"), then
 // AssetPath on the result.
-std::string FormatAssetPath(const char* storedFormat, ...)
-    __attribute__((format(printf, 1, 2)));
+std::string FormatAssetPath(const char* storedFormat, ...) __attribute__((format(printf, 1, 2)));

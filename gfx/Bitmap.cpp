@@ -19,7 +19,7 @@ SDL_Surface* Refuse(const char* path, SDL_Surface* surface)
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 std::string CheckBmpHeader(const uint8_t* h, size_t headerSize, uint64_t fileSize)
 {
@@ -125,8 +125,7 @@ SDL_Surface* LoadBitmapFrom(SDL_RWops* stream, const char* path)
     SDL_Surface* image = SDL_LoadBMP_RW(stream, 1);
     if (!image)
         return Refuse(path, nullptr);
-    if (image->format->BitsPerPixel != 24 || image->format->BytesPerPixel != 3 ||
-        image->pitch < 3 * image->w) {
+    if (image->format->BitsPerPixel != 24 || image->format->BytesPerPixel != 3 || image->pitch < 3 * image->w) {
         SDL_SetError("decoded BMP is not 24-bit (%d bits per pixel)", int(image->format->BitsPerPixel));
         return Refuse(path, image);
     }

@@ -40,7 +40,7 @@ void CompilePanelList(uint32_t list, const HudRect& rect)
     glEndList();
 }
 
-} // namespace
+}  // namespace
 
 CHud::CHud() : panelRects{{0, 0, uint32_t(WINDOW_WIDTH), uint32_t(HUD_PANEL_HEIGHT)}} {}
 
@@ -54,9 +54,11 @@ bool CHud::Build()
         panelTextures[i] = {names[2 * i], names[2 * i + 1]};
 
     for (uint32_t i = 0; i < panelCount; ++i) {
-        if (LoadTexture(FormatAssetPath(HUD_PICTURE_ASSET_FORMAT, int(i)).c_str(), TextureStyle::Clamped, panelTextures[i].image))
+        if (LoadTexture(FormatAssetPath(HUD_PICTURE_ASSET_FORMAT, int(i)).c_str(), TextureStyle::Clamped,
+                        panelTextures[i].image))
             return true;
-        if (LoadTexture(FormatAssetPath(HUD_MASK_ASSET_FORMAT, int(i)).c_str(), TextureStyle::Clamped, panelTextures[i].mask))
+        if (LoadTexture(FormatAssetPath(HUD_MASK_ASSET_FORMAT, int(i)).c_str(), TextureStyle::Clamped,
+                        panelTextures[i].mask))
             return true;
         CompilePanelList(listBase + i, panelRects[i]);
     }

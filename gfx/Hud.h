@@ -10,7 +10,7 @@ class CGame;
 constexpr int HUD_SLOTS = 50;
 constexpr int HUD_TEXT_BYTES = 50;  // 49 characters and the NUL
 constexpr int HUD_ROW_PIXELS = 16;
-constexpr int HUD_BOTTOM_ROW_Y = 584;  // top of the window's last 16 pixel rows
+constexpr int HUD_BOTTOM_ROW_Y = 584;   // top of the window's last 16 pixel rows
 constexpr int HUD_MESSAGE_FRAMES = 92;  // frames a fading message stays on screen
 
 // Texture names of one panel: the picture added onto the scene and the

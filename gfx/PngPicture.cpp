@@ -12,7 +12,7 @@ namespace {
 // so instead of trying names for ever.
 constexpr unsigned LAST_PICTURE = 999999;
 
-} // namespace
+}  // namespace
 
 std::string PictureName(unsigned number)
 {

@@ -15,7 +15,7 @@ bool Meet(const CFrustum::Plane& a, const CFrustum::Plane& b, const CFrustum::Pl
     return true;
 }
 
-} // namespace
+}  // namespace
 
 void MultiplyMatrices(const float a[16], const float b[16], float out[16])
 {

@@ -29,6 +29,6 @@ void FoldUnit(float& v)
     if (d > 1.0)
         d = d - std::ceil(d) + 1.0;  // into (0, 1]
     if (d < 0.0)
-        d -= std::floor(d);       // into [0, 1)
+        d -= std::floor(d);  // into [0, 1)
     v = static_cast<float>(d);
 }

@@ -8,7 +8,7 @@ BUILD_DIR=${BUILD_DIR:-$ROOT/build}
 BUILD_PACKAGES=(cmake g++ make pkg-config libsdl1.2-dev libglu1-mesa-dev libgl1-mesa-dri
                 libfreetype-dev fonts-dejavu-core libpng-dev libtiff-dev libgeotiff-dev)
 TEST_PACKAGES=(googletest libgtest-dev xvfb xauth xdotool x11-apps imagemagick libx11-dev gdb
-               clang-14 libclang-rt-14-dev)
+               clang-14 libclang-rt-14-dev clang-format)
 
 # Installs whichever of the named packages are not installed yet.
 install_missing() {

@@ -17,7 +17,9 @@ struct LargeArrayAllocator {
     using value_type = T;
     LargeArrayAllocator() = default;
     template <class U>
-    LargeArrayAllocator(const LargeArrayAllocator<U>&) {}
+    LargeArrayAllocator(const LargeArrayAllocator<U>&)
+    {
+    }
 
     T* allocate(size_t n)
     {
@@ -44,9 +46,15 @@ struct LargeArrayAllocator {
     }
 };
 template <class T, class U>
-bool operator==(const LargeArrayAllocator<T>&, const LargeArrayAllocator<U>&) { return true; }
+bool operator==(const LargeArrayAllocator<T>&, const LargeArrayAllocator<U>&)
+{
+    return true;
+}
 template <class T, class U>
-bool operator!=(const LargeArrayAllocator<T>&, const LargeArrayAllocator<U>&) { return false; }
+bool operator!=(const LargeArrayAllocator<T>&, const LargeArrayAllocator<U>&)
+{
+    return false;
+}
 
 template <class T>
 using LargeArray = std::vector<T, LargeArrayAllocator<T>>;

@@ -57,8 +57,11 @@ TerrainVertex CLodMesh::Vertex(const Place& p, uint32_t col, uint32_t row, uint3
         v.t = p.depth == 0 ? float(2 * (int64_t(bandTop) - ay) - (int64_t(row) - ay)) / n
                            : float(int64_t(row) - 1 - ay) / n;
     }
-    const float m = col == p.x0 ? p.west.morph : col == p.x1 ? p.east.morph : row == p.y0 ? p.north.morph
-                  : row == p.y1 ? p.south.morph : p.morph;
+    const float m = col == p.x0   ? p.west.morph
+                    : col == p.x1 ? p.east.morph
+                    : row == p.y0 ? p.north.morph
+                    : row == p.y1 ? p.south.morph
+                                  : p.morph;
     if (p.morphs && m > 0.0f) {
         const uint32_t up = p.depth + 1;
         if (!CTerrainLod::OnDepth(col, up, lod.cellsAcross) || !CTerrainLod::OnDepth(row, up, lod.cellsDown)) {
@@ -86,8 +89,7 @@ TerrainVertex CLodMesh::Vertex(const Place& p, uint32_t col, uint32_t row, uint3
     return v;
 }
 
-void CLodMesh::Skirt(const TerrainVertex& a, const TerrainVertex& b, float depth, const Vec3& outward,
-                     uint16_t entry)
+void CLodMesh::Skirt(const TerrainVertex& a, const TerrainVertex& b, float depth, const Vec3& outward, uint16_t entry)
 {
     TerrainVertex a2 = a, b2 = b;
     a2.position.z -= depth;

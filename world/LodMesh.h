@@ -14,7 +14,7 @@ class CMap;
 class CLodMesh {
 public:
     static constexpr uint32_t OVERVIEW = 256;  // the index list drawn with the overview
-    Vec3 origin;  // positions are relative to it, so they keep their precision far out
+    Vec3 origin;                               // positions are relative to it, so they keep their precision far out
     std::vector<TerrainVertex> vertices;
     std::vector<uint32_t> indices[OVERVIEW + 1];
     size_t skirtTriangles = 0;  // of all the lists' triangles, those hanging from edges

@@ -258,7 +258,8 @@ void CMap::ChunkMesh(uint32_t chunk, TerrainMesh& mesh) const
                     v.s = (float(sx) - 2.0f) / nf;
                     v.t = (float(sy) - float(cy)) / nf;
                     v.normal = Vec3(normals[3 * index], normals[3 * index + 1], normals[3 * index + 2]);
-                    v.position = Vec3(float(col - col0) * d, -float(row - row0) * d, vertices[3 * index + 2] * heightScale);
+                    v.position =
+                        Vec3(float(col - col0) * d, -float(row - row0) * d, vertices[3 * index + 2] * heightScale);
                     mesh.vertices.push_back(v);
                 }
             for (uint32_t k = 0; k + 1 < across; ++k) {

@@ -21,7 +21,7 @@ struct MapFileData;
 // grouped in runs that share a texture-table entry.
 struct TerrainMesh {
     struct Run {
-        uint8_t entry;  // texture-table index
+        uint8_t entry;          // texture-table index
         uint32_t first, count;  // in indices
     };
     Vec3 origin;
@@ -49,8 +49,8 @@ public:
     float detailPixels = DEFAULT_DETAIL_PIXELS;
     // How far the view may reach; within HAZE_START, today's projection.
     float viewDistance = DEFAULT_VIEW_DISTANCE;
-    CTerrainChunks chunks;  // the pieces the terrain is culled and drawn in at full detail
-    CTerrainLod lod;        // the tree it is drawn from otherwise
+    CTerrainChunks chunks;         // the pieces the terrain is culled and drawn in at full detail
+    CTerrainLod lod;               // the tree it is drawn from otherwise
     CTerrainOverview overview;     // the tiles as a distant view shows them
     uint32_t overviewTexture = 0;  // and its texture, for cells that span different textures
     bool haze = false;             // this frame's terrain fades into the fog set up for it,

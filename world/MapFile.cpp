@@ -27,7 +27,7 @@ MapHeader ParseHeader(const uint8_t* data)
     return h;
 }
 
-} // namespace
+}  // namespace
 
 bool ParseMapHeader(const uint8_t* data, size_t size, MapHeader& out)
 {
@@ -52,8 +52,7 @@ MapSizes SizesOf(const MapHeader& h)
     s.columns = uint64_t(h.width) * h.subdivisions + 1;
     s.rows = uint64_t(h.height) * h.subdivisions + 1;
     // Each side is bounded before the product, which then cannot wrap.
-    s.bounded = s.columns <= MAP_MAX_VERTICES && s.rows <= MAP_MAX_VERTICES &&
-                s.columns * s.rows <= MAP_MAX_VERTICES;
+    s.bounded = s.columns <= MAP_MAX_VERTICES && s.rows <= MAP_MAX_VERTICES && s.columns * s.rows <= MAP_MAX_VERTICES;
     s.vertices = s.bounded ? s.columns * s.rows : 0;
     s.tiles = s.bounded ? uint64_t(h.width) * h.height : 0;
     s.tableEnd = MAP_HEADER_BYTES + 4 * uint64_t(h.textureCount);
@@ -135,7 +134,7 @@ bool ReadAt(FILE* file, uint64_t offset, uint64_t count, std::vector<uint8_t>& b
     return ferror(file) != 0;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> ValidateMapFile(const uint8_t* data, size_t size, MapFileData* out)
 {
@@ -166,8 +165,8 @@ bool ReadMapFile(const char* path, MapFileData& out, std::string& fault)
         MapSizes s = SizesOf(h);
         failed = ReadAt(file, 0, std::min<uint64_t>(size, s.tableEnd), head);
         if (!failed && h.tileMapOffset <= size)
-            failed = ReadAt(file, h.tileMapOffset, std::min<uint64_t>(size - h.tileMapOffset, s.tiles + s.vertices),
-                            body);
+            failed =
+                ReadAt(file, h.tileMapOffset, std::min<uint64_t>(size - h.tileMapOffset, s.tiles + s.vertices), body);
     }
     fclose(file);
     if (failed) {

@@ -12,15 +12,15 @@
 // tile map at tileMapOffset, then the height samples right after it.
 struct MapHeader {
     uint32_t tileMapOffset = 0;
-    uint32_t width = 0;         // tiles per tile row
-    uint32_t height = 0;        // tile rows
+    uint32_t width = 0;   // tiles per tile row
+    uint32_t height = 0;  // tile rows
     uint32_t extraWord = 0;
     uint16_t subdivisions = 0;  // grid cells per tile side
     uint16_t textureCount = 0;
-    uint16_t cellSize = 0;      // world units between vertices
-    uint16_t heightScale = 0;   // hundredths of a unit per height step
+    uint16_t cellSize = 0;     // world units between vertices
+    uint16_t heightScale = 0;  // hundredths of a unit per height step
     uint32_t spareWord = 0;
-    uint32_t lightWord = 0;     // light direction bytes: x 16-23, y 8-15, z 0-7
+    uint32_t lightWord = 0;  // light direction bytes: x 16-23, y 8-15, z 0-7
 };
 
 struct MapFileData {

@@ -52,7 +52,7 @@ float GroundAsDrawn(const CMap& map, float x, float y)
     return ((1.0f - std::max(fu, fv)) * z(c, r) + std::min(fu, fv) * z(c + 1, r + 1) + side) * map.heightScale;
 }
 
-} // namespace
+}  // namespace
 
 Vec3 LiftOrbit(const Vec3& camera, float targetZ, float lowestEye)
 {
@@ -64,11 +64,11 @@ Vec3 LiftOrbit(const Vec3& camera, float targetZ, float lowestEye)
 }
 
 const WedgeFace WEDGE_FACES[5] = {
-    {3, {{-1, 0, 1}, {1, 0, 1}, {0, 5, 1}}},             // top
-    {3, {{1, 0, 0}, {-1, 0, 0}, {0, 5, 0}}},             // bottom
-    {4, {{1, 0, 0}, {0, 5, 0}, {0, 5, 1}, {1, 0, 1}}},   // right side
-    {4, {{-1, 0, 0}, {-1, 0, 1}, {0, 5, 1}, {0, 5, 0}}}, // left side
-    {4, {{1, 0, 0}, {1, 0, 1}, {-1, 0, 1}, {-1, 0, 0}}}, // rear
+    {3, {{-1, 0, 1}, {1, 0, 1}, {0, 5, 1}}},              // top
+    {3, {{1, 0, 0}, {-1, 0, 0}, {0, 5, 0}}},              // bottom
+    {4, {{1, 0, 0}, {0, 5, 0}, {0, 5, 1}, {1, 0, 1}}},    // right side
+    {4, {{-1, 0, 0}, {-1, 0, 1}, {0, 5, 1}, {0, 5, 0}}},  // left side
+    {4, {{1, 0, 0}, {1, 0, 1}, {-1, 0, 1}, {-1, 0, 0}}},  // rear
 };
 
 CPlayer::~CPlayer()

@@ -45,7 +45,7 @@ public:
     Vec3 camera{0.0f, 0.0f, 100.0f};  // yaw, pitch (turns), distance
     Vec3 rotation;                    // turns; z is the heading
     Vec3 position{START_X, START_Y, DROP_HEIGHT};
-    Vec3 velocity;                    // z: fall speed, positive downwards
+    Vec3 velocity;  // z: fall speed, positive downwards
     int32_t flags = 0;
     // Where a fall puts the wedge back: the reset point, or --start's.
     float resetX = RESET_X, resetY = RESET_Y;

@@ -21,9 +21,9 @@ extern const SkyFace SKY_FACES[SKY_FACE_COUNT];
 class CSkyBox {
 public:
     uint32_t list = 0;
-    std::vector<uint32_t> textures;  // one per face, made by Build
+    std::vector<uint32_t> textures;                                     // one per face, made by Build
     float view[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // the view's rotation, from Aim
-    Vec3 horizon;  // the mean colour just above the horizon on the four sides: the haze's
+    Vec3 horizon;        // the mean colour just above the horizon on the four sides: the haze's
     float scale = 1.0f;  // the cube's half-size: it must lie beyond the near plane
     int groundRows = 0;  // the window's rows, from its bottom, that the terrain covers this frame
 

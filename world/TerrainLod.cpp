@@ -154,8 +154,10 @@ void CTerrainLod::CellErrors(const uint8_t* heights, uint32_t d, std::vector<flo
                 const uint32_t c0 = cx * step, r0 = cy * step, c1 = c0 + step, r1 = r0 + step;
                 const uint32_t cm = c0 + half, rm = r0 + half;
                 const float tl = h(c0, r0), tr = h(c1, r0), bl = h(c0, r1), br = h(c1, r1);
-                const float top = std::fabs(h(cm, r0) - 0.5f * (tl + tr)), bottom = std::fabs(h(cm, r1) - 0.5f * (bl + br));
-                const float left = std::fabs(h(c0, rm) - 0.5f * (tl + bl)), right = std::fabs(h(c1, rm) - 0.5f * (tr + br));
+                const float top = std::fabs(h(cm, r0) - 0.5f * (tl + tr)),
+                            bottom = std::fabs(h(cm, r1) - 0.5f * (bl + br));
+                const float left = std::fabs(h(c0, rm) - 0.5f * (tl + bl)),
+                            right = std::fabs(h(c1, rm) - 0.5f * (tr + br));
                 const float centre = std::fabs(h(cm, rm) - 0.5f * (tl + br));
                 const float quarter[4] = {std::max({top, left, centre}), std::max({top, right, centre}),
                                           std::max({left, bottom, centre}), std::max({right, bottom, centre})};
@@ -264,8 +266,7 @@ uint16_t CTerrainLod::CellTexture(const CMap& map, uint32_t d, uint32_t col, uin
     return depth.texture[size_t(row) * depth.cellsAcross + col];
 }
 
-void CTerrainLod::NodeCells(uint32_t d, uint32_t index, uint32_t& x0, uint32_t& x1, uint32_t& y0,
-                            uint32_t& y1) const
+void CTerrainLod::NodeCells(uint32_t d, uint32_t index, uint32_t& x0, uint32_t& x1, uint32_t& y0, uint32_t& y1) const
 {
     const uint32_t side = LEAF_CELLS << d, across = depths[d].across;
     x0 = index % across * side;

@@ -13,7 +13,7 @@ uint32_t PowerOfTwoAtLeast(uint32_t v)
     return p;
 }
 
-} // namespace
+}  // namespace
 
 void CTerrainOverview::Plan(uint32_t tilesAcross, uint32_t tilesDown, uint32_t cellsPerTile)
 {
@@ -69,7 +69,8 @@ std::vector<uint8_t> CTerrainOverview::Picture(const std::vector<uint8_t>& tileM
             const uint32_t tx = std::min(x, usedX - 1), ty = std::min(y, usedY - 1);
             Vec3 mean;
             if (per == 1) {
-                mean = blocks[tileMap[size_t(ty / side) * tilesAcross + tx / side]][size_t(ty % side) * side + tx % side];
+                mean =
+                    blocks[tileMap[size_t(ty / side) * tilesAcross + tx / side]][size_t(ty % side) * side + tx % side];
             } else {
                 // A square of tiles to the texel: their means.
                 uint32_t count = 0;

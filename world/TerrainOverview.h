@@ -12,11 +12,11 @@
 // different textures are drawn with it. Needs no GL context.
 class CTerrainOverview {
 public:
-    static constexpr uint32_t MOST_TEXELS = 2048;   // a side of the picture
-    static constexpr uint32_t MOST_PER_TILE = 8;    // texels a side of one tile
+    static constexpr uint32_t MOST_TEXELS = 2048;  // a side of the picture
+    static constexpr uint32_t MOST_PER_TILE = 8;   // texels a side of one tile
 
-    uint32_t texelsPerTile = 1;  // a side, when a tile has texels of its own
-    uint32_t tilesPerTexel = 1;  // a side, when it has not
+    uint32_t texelsPerTile = 1;      // a side, when a tile has texels of its own
+    uint32_t tilesPerTexel = 1;      // a side, when it has not
     uint32_t width = 0, height = 0;  // the picture, a power of two each way
     uint32_t subdivisions = 1;
 

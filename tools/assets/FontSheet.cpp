@@ -27,7 +27,7 @@ void BlitGlyph(const FT_Bitmap& bitmap, int left, int top, int cellX, int cellY,
     }
 }
 
-} // namespace
+}  // namespace
 
 bool RenderFontSheet(const std::string& fontPath, Image& sheet, std::string& error)
 {

@@ -149,8 +149,8 @@ struct KeyBinding {
 };
 
 const KeyBinding BINDINGS[6] = {
-    {"Arrows", "steer / push"},  {"Ctrl+Arrows", "move the light"}, {"A / Z", "camera distance"},
-    {"S / X", "camera pitch"},   {"C / D + key", "messages"},       {"Esc", "quit"},
+    {"Arrows", "steer / push"}, {"Ctrl+Arrows", "move the light"}, {"A / Z", "camera distance"},
+    {"S / X", "camera pitch"},  {"C / D + key", "messages"},       {"Esc", "quit"},
 };
 
 void KeyCap(Layers& l, float x0, float y0, float x1, float y1)
@@ -198,7 +198,7 @@ void Bindings(Layers& l, const CTextRaster& keyFont, const CTextRaster& textFont
     Ink(l, actions, Rgb{0.92f, 0.95f, 1.0f}, Rgb{0.80f, 0.86f, 0.94f}, 10, 50, 0.55f);
 }
 
-} // namespace
+}  // namespace
 
 bool RenderHudPanel(const HudFonts& fonts, Image& picture, Image& mask, std::string& error)
 {

@@ -80,7 +80,7 @@ Rgb Sea(const Vec3& dir)
     return Mix(c, haze, SmoothStep(0.05f, 0.0f, down));
 }
 
-} // namespace
+}  // namespace
 
 const char* SkyFaceName(int face) { return face >= 0 && face < SKY_FACE_COUNT ? SKY_FACES[face].text : ""; }
 

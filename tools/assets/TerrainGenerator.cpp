@@ -2,8 +2,8 @@
 
 #include "tools/assets/TerrainTextures.h"
 #include "tools/assets/TileTexturing.h"
-#include "tools/common/Progress.h"
 #include "tools/common/Noise.h"
+#include "tools/common/Progress.h"
 
 #include <algorithm>
 #include <cmath>
@@ -118,7 +118,8 @@ void ShapeLandscape(const TerrainParams& p, Field& f, CProgress& progress)
             float rr = std::sqrt(dx * dx + dy * dy) / radius + fray;
             float island = SmoothStep(0.98f, 0.82f, rr);
             float spitDistance = DistanceToSegment(float(c), float(r), spitX, spitY, spitEndX, spitEndY);
-            float spit = SmoothStep(12.0f, 6.0f, spitDistance + 4.0f * FractalNoise(x * 6.0f, y * 6.0f, s + 7, 2, 0.5f));
+            float spit =
+                SmoothStep(12.0f, 6.0f, spitDistance + 4.0f * FractalNoise(x * 6.0f, y * 6.0f, s + 7, 2, 0.5f));
             float land = std::max(island, spit);
             f.sea[size_t(r) * f.columns + c] = land < 0.02f;
 
@@ -127,8 +128,7 @@ void ShapeLandscape(const TerrainParams& p, Field& f, CProgress& progress)
             float near = DistanceToSegment(float(c) * d, float(r) * d, START_X, START_Y, RESET_X, RESET_Y) / d;
             float range = SmoothStep(-0.15f, 0.35f, FractalNoise(x * 1.6f + 2.7f, y * 1.6f + 8.3f, s + 8, 3, 0.5f));
             float highland = interior * SmoothStep(16.0f, 56.0f, near) * (0.35f + 0.65f * range);
-            float h = land * (0.035f + 0.06f * hills) +
-                      highland * (0.14f * hills + 0.75f * std::pow(ridges, 1.3f));
+            float h = land * (0.035f + 0.06f * hills) + highland * (0.14f * hills + 0.75f * std::pow(ridges, 1.3f));
             // One summit stands over the rest, a little beyond the middle
             // as seen from the start, its flanks cut by the ridges.
             float sx = float(c) - summitX, sy = float(r) - summitY;
@@ -190,7 +190,7 @@ void LimitSlopes(Field& f, const Talus& talus)
         int nc = c + dc, nr = r + dr;
         if (nc < 0 || nr < 0 || nc >= f.columns || nr >= f.rows)
             return;
-        float cost = dr == 0 ? talus.acrossX
+        float cost = dr == 0   ? talus.acrossX
                      : dc == 0 ? (dr < 0 ? talus.towardMinusY : talus.towardPlusY)
                                : (dr < 0 ? diagonalMinus : diagonalPlus);
         f.At(c, r) = std::min(f.At(c, r), f.At(nc, nr) + cost);
@@ -319,8 +319,8 @@ void HydraulicErosion(Field& f, uint32_t seed, int droplets, CProgress& progress
 
 // Sinks the ground around a drop point into a smooth bowl whose floor is at
 // most `floorSample`, so a player falling there lands.
-void KeepBelow(std::vector<uint8_t>& heights, uint32_t columns, uint32_t rows, float cellSize, float px,
-               float py, int floorSample)
+void KeepBelow(std::vector<uint8_t>& heights, uint32_t columns, uint32_t rows, float cellSize, float px, float py,
+               int floorSample)
 {
     const float radius = 6.0f * cellSize;
     for (uint32_t r = 0; r < rows; ++r) {
@@ -427,7 +427,7 @@ void FollowShore(MapFileData& map, const std::vector<uint8_t>& corners)
     }
 }
 
-} // namespace
+}  // namespace
 
 std::vector<float> GenerateHeightField(const TerrainParams& p, CProgress* shown)
 {

@@ -155,7 +155,7 @@ void PaintAll(int size, int subdivisions, const std::vector<uint8_t>& textures, 
     }
 }
 
-} // namespace
+}  // namespace
 
 uint8_t TextureForCorners(const uint8_t corners[4])
 {

@@ -9,13 +9,7 @@
 // The ground is one of four materials, in the order they follow each other
 // up a slope. Each tile corner gets one, and neighbouring corners differ by
 // at most one step.
-enum TerrainMaterial : uint8_t {
-    MAT_WATER,
-    MAT_GRASS,
-    MAT_ROCK,
-    MAT_SNOW,
-    MATERIAL_COUNT
-};
+enum TerrainMaterial : uint8_t { MAT_WATER, MAT_GRASS, MAT_ROCK, MAT_SNOW, MATERIAL_COUNT };
 
 // The textures: one plain picture per material, then for each pair of
 // neighbouring materials one picture per way of splitting a tile's four

@@ -40,7 +40,7 @@ void Settle(std::vector<uint8_t>& corners, uint32_t columns, uint32_t rows, bool
     }
 }
 
-} // namespace
+}  // namespace
 
 HeightSpan SpanOf(const MapFileData& map)
 {
@@ -175,7 +175,8 @@ void AssignRealTextures(MapFileData& map, const RealGround& ground)
     const float rise = float(step / ground.cellMetres);
     for (uint32_t cy = 0; cy < h; ++cy)
         for (uint32_t cx = 0; cx < w; ++cx)
-            corners[size_t(cy) * w + cx] = ChooseRealMaterial(MeasureCorner(map, cx, cy, metres, rise), ground.snowLineMetres);
+            corners[size_t(cy) * w + cx] =
+                ChooseRealMaterial(MeasureCorner(map, cx, cy, metres, rise), ground.snowLineMetres);
     LimitCornerSteps(corners, map.header.width, map.header.height);
     ApplyCornerMaterials(map, corners);
 }

@@ -10,9 +10,9 @@
 struct CornerStats {
     float meanHeight = 0.0f;  // 0 = lowest sample of the map, 1 = highest
     float maxHeight = 0.0f;
-    float meanSlope = 0.0f;   // rise over run in world units, averaged over the cells
+    float meanSlope = 0.0f;  // rise over run in world units, averaged over the cells
     float maxSlope = 0.0f;
-    float lowShare = 0.0f;    // share of the samples at the map's lowest level
+    float lowShare = 0.0f;  // share of the samples at the map's lowest level
 };
 
 // The lowest sample of a map and the span up to its highest (at least 1),

@@ -1,13 +1,13 @@
 // Writes the game's asset set into a directory. Deterministic: the same
 // inputs always give the same bytes.
 #include "base/GameFacts.h"
+#include "game/CommandLine.h"
 #include "tools/assets/FontSheet.h"
 #include "tools/assets/HudPanel.h"
 #include "tools/assets/SkyFaces.h"
 #include "tools/assets/TerrainGenerator.h"
 #include "tools/assets/TerrainTextures.h"
 #include "tools/common/AssetNames.h"
-#include "game/CommandLine.h"
 #include "tools/common/Image.h"
 
 #include <cstdio>
@@ -16,16 +16,15 @@
 
 namespace {
 
-const char* USAGE =
-    "usage: terravell-assets OUTDIR [--font FONT.ttf] [--sans FONT.ttf] [--bold FONT.ttf]\n"
-    "Writes the game's asset set into OUTDIR: the font sheet, the HUD panel, the\n"
-    "default world's map and terrain textures, and the sky faces.\n"
-    "\n"
-    "  --font FONT.ttf         monospaced font of the glyph sheet\n"
-    "  --sans FONT.ttf         regular font of the HUD panel\n"
-    "  --bold FONT.ttf         bold font of the HUD panel\n"
-    "  -h, --help              this text\n"
-    "  --version               the tool's version\n";
+const char* USAGE = "usage: terravell-assets OUTDIR [--font FONT.ttf] [--sans FONT.ttf] [--bold FONT.ttf]\n"
+                    "Writes the game's asset set into OUTDIR: the font sheet, the HUD panel, the\n"
+                    "default world's map and terrain textures, and the sky faces.\n"
+                    "\n"
+                    "  --font FONT.ttf         monospaced font of the glyph sheet\n"
+                    "  --sans FONT.ttf         regular font of the HUD panel\n"
+                    "  --bold FONT.ttf         bold font of the HUD panel\n"
+                    "  -h, --help              this text\n"
+                    "  --version               the tool's version\n";
 
 const char* PROGRAM = "terravell-assets";
 
@@ -60,7 +59,7 @@ bool WriteWorld(const std::string& outDir)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -3,13 +3,13 @@
 // times of the default world. It runs the game's own code: CGame::Start, CGame::RunFrame with
 // scripted keys, CMap::Load. Prints tables; asserts nothing.
 //   terravell-bench [--data DIR] [--frames N] [--budget S] [--detail PIXELS] [--sizes N] [--peer PATH] [--quick]
-#include "game/Game.h"
 #include "base/GameFacts.h"
+#include "game/CommandLine.h"
+#include "game/Game.h"
+#include "game/GameOptions.h"
 #include "gfx/AssetPath.h"
 #include "tools/bench/BenchCommon.h"
 #include "tools/bench/MapSizes.h"
-#include "game/CommandLine.h"
-#include "game/GameOptions.h"
 #include "tools/common/ProcStatus.h"
 #include "tools/map/WorldWriter.h"
 
@@ -30,24 +30,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* USAGE =
-    "usage: terravell-bench [--data DIR] [--frames N] [--budget S] [--detail PIXELS] [--sizes N]\n"
-    "                       [--peer PATH] [--quick]\n"
-    "Times map loading, start-up and frames at growing map sizes, the frames of a\n"
-    "scripted run and the terrain draw, and prints tables.\n"
-    "\n"
-    "  --data DIR              the Data folder to run on (default: the one beside\n"
-    "                          this program)\n"
-    "  --frames N              frames per timed run, at least 1 (default 1000)\n"
-    "  --budget S              a map-size run stops after S seconds once it has 5\n"
-    "                          frames (default 30)\n"
-    "  --detail PIXELS         the level of detail timed beside exact on every map\n"
-    "                          size (default: the game's)\n"
-    "  --peer PATH             also time terravell-peer at PATH on every map size\n"
-    "  --sizes N               the first N map sizes only (default all 7)\n"
-    "  --quick                 a short run: 30 frames, the smallest map only\n"
-    "  -h, --help              this text\n"
-    "  --version               the tool's version\n";
+const char* USAGE = "usage: terravell-bench [--data DIR] [--frames N] [--budget S] [--detail PIXELS] [--sizes N]\n"
+                    "                       [--peer PATH] [--quick]\n"
+                    "Times map loading, start-up and frames at growing map sizes, the frames of a\n"
+                    "scripted run and the terrain draw, and prints tables.\n"
+                    "\n"
+                    "  --data DIR              the Data folder to run on (default: the one beside\n"
+                    "                          this program)\n"
+                    "  --frames N              frames per timed run, at least 1 (default 1000)\n"
+                    "  --budget S              a map-size run stops after S seconds once it has 5\n"
+                    "                          frames (default 30)\n"
+                    "  --detail PIXELS         the level of detail timed beside exact on every map\n"
+                    "                          size (default: the game's)\n"
+                    "  --peer PATH             also time terravell-peer at PATH on every map size\n"
+                    "  --sizes N               the first N map sizes only (default all 7)\n"
+                    "  --quick                 a short run: 30 frames, the smallest map only\n"
+                    "  -h, --help              this text\n"
+                    "  --version               the tool's version\n";
 
 const char* PROGRAM = "terravell-bench";
 
@@ -121,7 +120,7 @@ void LoadRow(int side, const fs::path& assets)
            figures[0] * 1e6 / vertices, figures[1] / 1024.0);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -150,7 +149,8 @@ int main(int argc, char** argv)
         case 'b':
             // The percentiles need at least one frame.
             if (!PositiveNumber(line.Value(), id == 'f' ? sizes.frames : budgetSeconds))
-                return UsageError(PROGRAM, line.Name() + " wants a whole number of at least 1 (got '" + line.Value() + "')");
+                return UsageError(PROGRAM,
+                                  line.Name() + " wants a whole number of at least 1 (got '" + line.Value() + "')");
             break;
         case 'p':
             sizes.peer = fs::absolute(line.Value()).string();
@@ -165,7 +165,8 @@ int main(int argc, char** argv)
             break;
         case 'z':
             if (!PositiveNumber(line.Value(), sizes.count))
-                return UsageError(PROGRAM, line.Name() + " wants a whole number of at least 1 (got '" + line.Value() + "')");
+                return UsageError(PROGRAM,
+                                  line.Name() + " wants a whole number of at least 1 (got '" + line.Value() + "')");
             break;
         default:
             return CommonOption(id, PROGRAM, USAGE, error);

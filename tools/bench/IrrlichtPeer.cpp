@@ -15,8 +15,8 @@
 #include "world/MapFile.h"
 #include "world/SkyBox.h"
 
-#include <irrlicht.h>
 #include <GL/gl.h>
+#include <irrlicht.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,14 +27,13 @@ using namespace irr;
 
 namespace {
 
-const char* USAGE =
-    "usage: terravell-peer --eye X,Y,Z --at X,Y,Z [--far UNITS] [--full-detail] [--shot FILE]\n"
-    "                      [--frames N] [--budget-ms MS]\n"
-    "Draws Data/map1.raw of the current folder with Irrlicht's terrain node from\n"
-    "EYE towards AT (the map's coordinates: x along a row, y down the rows, z up)\n"
-    "and prints: startup-ms T median-ms M p95-ms P peak-kib K frames N triangles C.\n"
-    "--far sets the camera's far plane (1000), --full-detail draws every patch at\n"
-    "its finest level, --shot writes the last frame as a BMP.\n";
+const char* USAGE = "usage: terravell-peer --eye X,Y,Z --at X,Y,Z [--far UNITS] [--full-detail] [--shot FILE]\n"
+                    "                      [--frames N] [--budget-ms MS]\n"
+                    "Draws Data/map1.raw of the current folder with Irrlicht's terrain node from\n"
+                    "EYE towards AT (the map's coordinates: x along a row, y down the rows, z up)\n"
+                    "and prints: startup-ms T median-ms M p95-ms P peak-kib K frames N triangles C.\n"
+                    "--far sets the camera's far plane (1000), --full-detail draws every patch at\n"
+                    "its finest level, --shot writes the last frame as a BMP.\n";
 
 const char* PROGRAM = "terravell-peer";
 
@@ -74,7 +73,7 @@ video::ITexture* SkyTexture(video::IVideoDriver* driver, const char* text)
     return driver->getTexture(FormatAssetPath(SKY_FACE_ASSET_FORMAT, SKY_NAME, text).c_str());
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -146,10 +145,10 @@ int main(int argc, char** argv)
     const float cell = float(map.header.cellSize), step = float(map.header.heightScale) * 0.01f;
     scene::ITerrainSceneNode* terrain = scene->addTerrainSceneNode(
         static_cast<io::IReadFile*>(nullptr), nullptr, -1, core::vector3df(0, 0, -float(side - 1) * cell),
-        core::vector3df(0, 0, 0), core::vector3df(cell, step, cell), video::SColor(255, 255, 255, 255), fullDetail ? 1 : 5,
-        scene::ETPS_17, 0, true);
-    io::IReadFile* raw = device->getFileSystem()->createMemoryReadFile(square.data(), s32(square.size()),
-                                                                        "heights.raw", false);
+        core::vector3df(0, 0, 0), core::vector3df(cell, step, cell), video::SColor(255, 255, 255, 255),
+        fullDetail ? 1 : 5, scene::ETPS_17, 0, true);
+    io::IReadFile* raw =
+        device->getFileSystem()->createMemoryReadFile(square.data(), s32(square.size()), "heights.raw", false);
     if (!terrain->loadHeightMapRAW(raw, 8, false, false, s32(side))) {
         fprintf(stderr, "%s: the terrain node refused the heights\n", PROGRAM);
         return 1;

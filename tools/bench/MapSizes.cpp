@@ -10,9 +10,9 @@
 #include <SDL/SDL.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -191,8 +191,8 @@ PeerFigures MeasurePeer(const std::string& peer, const fs::path& world, const Te
         snprintf(frames, sizeof frames, "%ld", fullDetail ? 1 : o.frames);
         snprintf(budget, sizeof budget, "%.0f", o.budgetMs);
         snprintf(farText, sizeof farText, "%.9g", double(far));
-        std::vector<const char*> args = {peer.c_str(), "--eye", eye, "--at", at, "--far", farText, "--frames", frames,
-                                         "--budget-ms", budget, "--shot", shot.c_str()};
+        std::vector<const char*> args = {peer.c_str(), "--eye", eye,           "--at", at,       "--far",     farText,
+                                         "--frames",   frames,  "--budget-ms", budget, "--shot", shot.c_str()};
         if (fullDetail)
             args.push_back("--full-detail");
         args.push_back(nullptr);
@@ -232,7 +232,7 @@ std::string FrameMs(double ms)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<double> TimeFrames(CGame& game, long frames, double budgetMs, KeyScript script)
 {
@@ -304,10 +304,11 @@ void MapSizeTables(const fs::path& assets, const SizeTableOptions& o)
             printf("| %s | failed | | | | |\n", shape.name);
             continue;
         }
-        const bool peerRan = peer && p[0][0].startup >= 0 && p[1][0].startup >= 0 && p[0][1].startup >= 0 &&
-                             p[1][1].startup >= 0;
-        printf("| %s | %s | %s | %s | %s | %.0f MB |", shape.name, Ms(f.startup).c_str(), FrameMs(f.driveMedian).c_str(),
-               FrameMs(f.driveP95).c_str(), FrameMs(f.driveP99).c_str(), double(f.peakKiB) / 1024.0);
+        const bool peerRan =
+            peer && p[0][0].startup >= 0 && p[1][0].startup >= 0 && p[0][1].startup >= 0 && p[1][1].startup >= 0;
+        printf("| %s | %s | %s | %s | %s | %.0f MB |", shape.name, Ms(f.startup).c_str(),
+               FrameMs(f.driveMedian).c_str(), FrameMs(f.driveP95).c_str(), FrameMs(f.driveP99).c_str(),
+               double(f.peakKiB) / 1024.0);
         if (peer)
             printf(" %s | %.0f MB |", peerRan ? Ms((p[0][0].startup + p[1][0].startup) / 2).c_str() : "failed",
                    double(p[0][0].peakKiB) / 1024.0);

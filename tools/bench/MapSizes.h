@@ -18,15 +18,14 @@ std::vector<double> TimeFrames(CGame& game, long frames, double budgetMs, KeyScr
 // Generates a world into `dir`/Data, with the other assets copied from
 // `assets`, in a child process so the generator's memory stays there. True
 // on failure, after a line on stderr.
-bool GenerateWorld(const TerrainParams& params, const std::filesystem::path& dir,
-                   const std::filesystem::path& assets);
+bool GenerateWorld(const TerrainParams& params, const std::filesystem::path& dir, const std::filesystem::path& assets);
 
 struct SizeTableOptions {
-    long frames;      // per timed run
-    double budgetMs;  // a run stops early past this (see KeepTiming)
-    long count;       // how many of the map sizes, smallest first
-    std::string peer; // terravell-peer to compare with, or empty
-    float detail;     // the level of detail to time beside exact
+    long frames;       // per timed run
+    double budgetMs;   // a run stops early past this (see KeepTiming)
+    long count;        // how many of the map sizes, smallest first
+    std::string peer;  // terravell-peer to compare with, or empty
+    float detail;      // the level of detail to time beside exact
 };
 
 // The map-size table: start-up, a fixed view and a drive per map size, each

@@ -17,11 +17,11 @@ std::vector<uint8_t> EncodeBmp(const Image& image)
     AppendLE(out, 40, 4);               // info header size
     AppendLE(out, uint32_t(image.width), 4);
     AppendLE(out, uint32_t(image.height), 4);
-    AppendLE(out, 1, 2);                // planes
-    AppendLE(out, 24, 2);               // bits per pixel
-    AppendLE(out, 0, 4);                // no compression
+    AppendLE(out, 1, 2);   // planes
+    AppendLE(out, 24, 2);  // bits per pixel
+    AppendLE(out, 0, 4);   // no compression
     AppendLE(out, pixelBytes, 4);
-    AppendLE(out, 2835, 4);             // 72 dpi
+    AppendLE(out, 2835, 4);  // 72 dpi
     AppendLE(out, 2835, 4);
     AppendLE(out, 0, 4);
     AppendLE(out, 0, 4);

@@ -7,7 +7,7 @@ namespace {
 constexpr double SHOW_AFTER = 1.0;    // seconds: shorter commands stay as they were
 constexpr double REDRAW_EVERY = 0.1;  // seconds between two versions of the line
 
-} // namespace
+}  // namespace
 
 CProgress::CProgress(FILE* out, bool shown) : out(out), shown(shown), start(std::chrono::steady_clock::now()) {}
 

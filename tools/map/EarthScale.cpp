@@ -35,6 +35,7 @@ double SnowLineAt(double latitudeDegrees)
     const double at = std::min(90.0, std::fabs(latitudeDegrees));
     for (size_t i = 1; i < sizeof line / sizeof line[0]; ++i)
         if (at <= line[i][0])
-            return line[i - 1][1] + (at - line[i - 1][0]) / (line[i][0] - line[i - 1][0]) * (line[i][1] - line[i - 1][1]);
+            return line[i - 1][1] +
+                   (at - line[i - 1][0]) / (line[i][0] - line[i - 1][0]) * (line[i][1] - line[i - 1][1]);
     return 0.0;
 }

@@ -71,12 +71,17 @@ void FillLevel(std::vector<float>& heights, int width, int height, float lowest,
             const int x = int(i % size_t(width)), y = int(i / size_t(width));
             double sum = 0.0;
             int n = 0;
-            if (x > 0) sum += heights[i - 1], ++n;
-            if (x + 1 < width) sum += heights[i + 1], ++n;
-            if (y > 0) sum += heights[i - size_t(width)], ++n;
-            if (y + 1 < height) sum += heights[i + size_t(width)], ++n;
-            const float settled = n ? float(std::clamp(heights[i] + OVER_RELAX * (sum / n - heights[i]), double(lowest), double(highest)))
-                                    : heights[i];
+            if (x > 0)
+                sum += heights[i - 1], ++n;
+            if (x + 1 < width)
+                sum += heights[i + 1], ++n;
+            if (y > 0)
+                sum += heights[i - size_t(width)], ++n;
+            if (y + 1 < height)
+                sum += heights[i + size_t(width)], ++n;
+            const float settled =
+                n ? float(std::clamp(heights[i] + OVER_RELAX * (sum / n - heights[i]), double(lowest), double(highest)))
+                  : heights[i];
             moved = std::max(moved, std::fabs(settled - heights[i]));
             heights[i] = settled;
         }
@@ -85,7 +90,7 @@ void FillLevel(std::vector<float>& heights, int width, int height, float lowest,
     }
 }
 
-} // namespace
+}  // namespace
 
 long FillVoids(std::vector<float>& heights, int width, int height, CProgress* progress)
 {

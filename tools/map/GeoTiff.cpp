@@ -145,7 +145,8 @@ const char* TypeName(SampleType type)
 // come in, and sizes the file cannot hold.
 bool ReadLayout(TIFF* tiff, uint64_t fileSize, Layout& layout, std::string& error)
 {
-    if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &layout.width) || !TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &layout.height))
+    if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &layout.width) ||
+        !TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &layout.height))
         return true;
     error = CheckHeightmapSize(layout.width, layout.height);
     if (!error.empty())
@@ -162,16 +163,19 @@ bool ReadLayout(TIFF* tiff, uint64_t fileSize, Layout& layout, std::string& erro
     const struct {
         uint16_t format, bits;
         SampleType type;
-    } known[] = {{SAMPLEFORMAT_INT, 16, SampleType::Int16}, {SAMPLEFORMAT_UINT, 16, SampleType::UInt16},
-                 {SAMPLEFORMAT_INT, 32, SampleType::Int32}, {SAMPLEFORMAT_IEEEFP, 32, SampleType::Float32}};
+    } known[] = {{SAMPLEFORMAT_INT, 16, SampleType::Int16},
+                 {SAMPLEFORMAT_UINT, 16, SampleType::UInt16},
+                 {SAMPLEFORMAT_INT, 32, SampleType::Int32},
+                 {SAMPLEFORMAT_IEEEFP, 32, SampleType::Float32}};
     bool found = false;
     for (const auto& k : known)
         if (k.format == format && k.bits == bits)
             layout.type = k.type, layout.bytes = bits / 8, found = true;
     if (!found) {
         static const char* formats[] = {"", "uint", "int", "float", "untyped ", "complex int", "complex float"};
-        std::string name = format < 7 && format > 0 ? formats[format] + std::to_string(bits)
-                                                     : "format " + std::to_string(format) + ", " + std::to_string(bits) + "-bit";
+        std::string name = format < 7 && format > 0
+                               ? formats[format] + std::to_string(bits)
+                               : "format " + std::to_string(format) + ", " + std::to_string(bits) + "-bit";
         error = "GeoTIFF samples are " + name + "; only int16, uint16, int32 and float32 heights are read";
         return true;
     }
@@ -187,8 +191,8 @@ bool ReadLayout(TIFF* tiff, uint64_t fileSize, Layout& layout, std::string& erro
         TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &layout.blockWidth);
         TIFFGetField(tiff, TIFFTAG_TILELENGTH, &layout.blockHeight);
         const uint64_t across = (uint64_t(layout.width) + layout.blockWidth - 1) / std::max(1u, layout.blockWidth);
-        if (layout.blockWidth == 0 || layout.blockHeight == 0 || layout.blockWidth > 65536 || layout.blockHeight > 65536 ||
-            across * layout.blockWidth * layout.blockHeight > MAX_BAND_SAMPLES) {
+        if (layout.blockWidth == 0 || layout.blockHeight == 0 || layout.blockWidth > 65536 ||
+            layout.blockHeight > 65536 || across * layout.blockWidth * layout.blockHeight > MAX_BAND_SAMPLES) {
             error = "GeoTIFF tiles of " + std::to_string(layout.blockWidth) + "x" + std::to_string(layout.blockHeight) +
                     " are not read";
             return true;
@@ -284,10 +288,14 @@ double MetresPerUnit(unsigned short unit)
 {
     switch (unit) {
     case 0:  // not given: projected systems are nearly all in metres
-    case Linear_Meter: return 1.0;
-    case Linear_Foot: return 0.3048;
-    case Linear_Foot_US_Survey: return 1200.0 / 3937.0;
-    default: return 0.0;
+    case Linear_Meter:
+        return 1.0;
+    case Linear_Foot:
+        return 0.3048;
+    case Linear_Foot_US_Survey:
+        return 1200.0 / 3937.0;
+    default:
+        return 0.0;
     }
 }
 
@@ -308,7 +316,8 @@ SourceFrame FrameOf(const Georeference& geo, uint32_t width, uint32_t height, bo
     frame.columnX = flipX ? -geo.a : geo.a, frame.columnY = geo.d;
     frame.rowX = geo.b, frame.rowY = flipY ? -geo.e : geo.e;
     const double det = frame.columnX * frame.rowY - frame.rowX * frame.columnY;
-    frame.known = geo.tied && std::isfinite(frame.originX) && std::isfinite(frame.originY) && std::isfinite(det) && det != 0.0;
+    frame.known =
+        geo.tied && std::isfinite(frame.originX) && std::isfinite(frame.originY) && std::isfinite(det) && det != 0.0;
     return frame;
 }
 
@@ -323,9 +332,11 @@ void SetSpacing(const Georeference& geo, Heightmap& out)
         return;
     }
     if (geo.modelType == ModelTypeGeographic) {
-        const double latitude = frame.originY + (out.width - 1) / 2.0 * frame.columnY + (out.height - 1) / 2.0 * frame.rowY;
+        const double latitude =
+            frame.originY + (out.width - 1) / 2.0 * frame.columnY + (out.height - 1) / 2.0 * frame.rowY;
         if (!geo.tied || !(std::fabs(latitude) <= 90.0)) {  // NaN too
-            out.spacingSource = "the file gives its pixel size in degrees but not where it lies: the latitude is unknown";
+            out.spacingSource =
+                "the file gives its pixel size in degrees but not where it lies: the latitude is unknown";
             return;
         }
         out.latitudeKnown = true, out.latitude = latitude;
@@ -338,7 +349,9 @@ void SetSpacing(const Georeference& geo, Heightmap& out)
             return;
         }
     } else {
-        out.spacingSource = geo.modelType == 0 ? "the file names no model type" : "the file's model type " + std::to_string(geo.modelType) + " is not one known here";
+        out.spacingSource = geo.modelType == 0
+                                ? "the file names no model type"
+                                : "the file's model type " + std::to_string(geo.modelType) + " is not one known here";
         return;
     }
     const double cx = frame.columnX * kx, cy = frame.columnY * ky, rx = frame.rowX * kx, ry = frame.rowY * ky;
@@ -385,10 +398,18 @@ float SampleAt(const uint8_t* p, SampleType type, double nodata)
     int32_t i32;
     float f32;
     switch (type) {
-    case SampleType::Int16: memcpy(&i16, p, 2), v = i16; break;
-    case SampleType::UInt16: memcpy(&u16, p, 2), v = u16; break;
-    case SampleType::Int32: memcpy(&i32, p, 4), v = i32; break;
-    case SampleType::Float32: memcpy(&f32, p, 4), v = f32; break;
+    case SampleType::Int16:
+        memcpy(&i16, p, 2), v = i16;
+        break;
+    case SampleType::UInt16:
+        memcpy(&u16, p, 2), v = u16;
+        break;
+    case SampleType::Int32:
+        memcpy(&i32, p, 4), v = i32;
+        break;
+    case SampleType::Float32:
+        memcpy(&f32, p, 4), v = f32;
+        break;
     }
     return !std::isfinite(v) || v == nodata ? NAN : float(v);
 }
@@ -434,9 +455,11 @@ bool SendRows(TIFF* tiff, const Layout& layout, double nodata, bool flipX, bool 
     for (uint32_t top = 0; top < layout.height; top += bandRows) {
         const uint32_t rows = std::min(bandRows, layout.height - top);
         for (uint32_t i = 0; i < blocksAcross; ++i) {
-            const tmsize_t got = layout.tiled
-                ? TIFFReadEncodedTile(tiff, TIFFComputeTile(tiff, i * layout.blockWidth, top, 0, 0), block.data(), tmsize_t(block.size()))
-                : TIFFReadScanline(tiff, block.data(), top, 0) < 0 ? -1 : tmsize_t(block.size());
+            const tmsize_t got =
+                layout.tiled ? TIFFReadEncodedTile(tiff, TIFFComputeTile(tiff, i * layout.blockWidth, top, 0, 0),
+                                                   block.data(), tmsize_t(block.size()))
+                : TIFFReadScanline(tiff, block.data(), top, 0) < 0 ? -1
+                                                                   : tmsize_t(block.size());
             if (got < 0 || uint64_t(got) < uint64_t(layout.blockWidth) * rows * uint64_t(layout.bytes)) {
                 if (got >= 0)
                     error = "GeoTIFF tile holds too few samples";
@@ -444,8 +467,8 @@ bool SendRows(TIFF* tiff, const Layout& layout, double nodata, bool flipX, bool 
             }
             for (uint32_t r = 0; r < rows; ++r)
                 for (uint32_t c = 0; c < layout.blockWidth; ++c)
-                    band[size_t(r) * blocksAcross * layout.blockWidth + size_t(i) * layout.blockWidth + c] =
-                        SampleAt(&block[(size_t(r) * layout.blockWidth + c) * size_t(layout.bytes)], layout.type, nodata);
+                    band[size_t(r) * blocksAcross * layout.blockWidth + size_t(i) * layout.blockWidth + c] = SampleAt(
+                        &block[(size_t(r) * layout.blockWidth + c) * size_t(layout.bytes)], layout.type, nodata);
         }
         for (uint32_t r = 0; r < rows; ++r) {
             float* row = &band[size_t(r) * blocksAcross * layout.blockWidth];
@@ -471,7 +494,8 @@ bool ReadGeoTiff(TIFF* tiff, uint64_t fileSize, Heightmap& out, CGridSampler* sa
     out.frame = FrameOf(geo, layout.width, layout.height, flipX, flipY);
     SetSpacing(geo, out);
     const std::string how = CompressionName(tiff);
-    out.format = std::string("GeoTIFF, ") + TypeName(layout.type) + ", " + (layout.tiled ? "tiled" : "in strips") + ", " + how;
+    out.format =
+        std::string("GeoTIFF, ") + TypeName(layout.type) + ", " + (layout.tiled ? "tiled" : "in strips") + ", " + how;
     if (!sampler)
         return false;
     if (SendRows(tiff, layout, ReadNodata(tiff, layout.type), flipX, flipY, *sampler, error))
@@ -483,7 +507,7 @@ bool ReadGeoTiff(TIFF* tiff, uint64_t fileSize, Heightmap& out, CGridSampler* sa
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool IsTiff(const uint8_t* data, size_t size)
 {

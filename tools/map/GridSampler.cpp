@@ -16,7 +16,7 @@ void Locate(uint32_t i, double step, int extent, int& first, double& fraction)
     fraction = at - first;
 }
 
-} // namespace
+}  // namespace
 
 CGridSampler::CGridSampler(const SourceWindow& window, uint32_t columns, uint32_t rows, double stepX, double stepY)
     : lowest(NAN), highest(NAN), window(window), columns(columns), rows(rows), stepX(stepX), stepY(stepY)

@@ -4,7 +4,7 @@ namespace {
 
 std::string SizeText(uint64_t w, uint64_t h) { return std::to_string(w) + "x" + std::to_string(h); }
 
-} // namespace
+}  // namespace
 
 std::string CheckHeightmapSize(uint64_t w, uint64_t h)
 {

@@ -28,14 +28,14 @@ struct Heightmap {
 
     // The real size of the land, when the file gives it (an elevation
     // model) or the user does (--pixel-size on a picture).
-    bool elevation = false;       // the values are metres
-    double spacingX = 0.0;        // metres between neighbouring samples across and down; 0: unknown
+    bool elevation = false;  // the values are metres
+    double spacingX = 0.0;   // metres between neighbouring samples across and down; 0: unknown
     double spacingY = 0.0;
-    std::string spacingSource;    // how the spacing was found, or why it was not
+    std::string spacingSource;  // how the spacing was found, or why it was not
     SourceFrame frame;
-    bool latitudeKnown = false;   // of the source's middle
+    bool latitudeKnown = false;  // of the source's middle
     double latitude = 0.0;
-    int srtmSide = 0;             // an SRTM tile's side, when decoded as one
+    int srtmSide = 0;  // an SRTM tile's side, when decoded as one
 };
 
 // Large enough for the usual 2^n + 1 terrain sizes up to 16385; the pixel

@@ -12,7 +12,7 @@ namespace {
 // not worth reading.
 const uint64_t MAX_FILE_BYTES = uint64_t(1) << 30;
 
-} // namespace
+}  // namespace
 
 bool DecodeHeightmap(const uint8_t* data, size_t size, Heightmap& out, CGridSampler* sampler, std::string& error)
 {

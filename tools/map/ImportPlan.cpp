@@ -17,7 +17,10 @@ bool HasSpacing(const Heightmap& source) { return Known(source.spacingX) > 0.0 &
 
 // A picture's heights span its own lowest to highest value, not black to
 // white, when asked or when they are elevations without a scale.
-bool StretchesPicture(const Heightmap& source, const WorldOptions& options) { return options.stretch || source.elevation; }
+bool StretchesPicture(const Heightmap& source, const WorldOptions& options)
+{
+    return options.stretch || source.elevation;
+}
 
 bool Fits(uint64_t columns, uint64_t rows)
 {
@@ -78,7 +81,7 @@ int NearestGoodCell(double ratio)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 bool ResolveRegion(const Heightmap& source, const WorldOptions& options, SourceWindow& window, std::string& error)
 {
@@ -92,22 +95,27 @@ bool ResolveRegion(const Heightmap& source, const WorldOptions& options, SourceW
         const bool degrees = options.regionUnit == RegionUnit::Degrees;
         if (!frame.known || frame.geographic != degrees || !(frame.metresPerUnit > 0.0)) {
             error = std::string("the region is given in ") + (degrees ? "degrees" : "metres") + " but the file " +
-                    (!frame.known ? "does not say where it lies" : degrees ? "is laid out in metres" : "is laid out in degrees") +
+                    (!frame.known ? "does not say where it lies"
+                     : degrees    ? "is laid out in metres"
+                                  : "is laid out in degrees") +
                     ": give it in samples";
             return true;
         }
         for (int i = 0; i < 4; ++i)  // a turned grid: the samples around all four corners
-            SampleOf(frame, cols[i] / (degrees ? 1.0 : frame.metresPerUnit), rows[i] / (degrees ? 1.0 : frame.metresPerUnit),
-                     cols[i], rows[i]);
+            SampleOf(frame, cols[i] / (degrees ? 1.0 : frame.metresPerUnit),
+                     rows[i] / (degrees ? 1.0 : frame.metresPerUnit), cols[i], rows[i]);
     }
-    const double left = std::floor(*std::min_element(cols, cols + 4) + 1e-6), right = std::ceil(*std::max_element(cols, cols + 4) - 1e-6);
-    const double top = std::floor(*std::min_element(rows, rows + 4) + 1e-6), bottom = std::ceil(*std::max_element(rows, rows + 4) - 1e-6);
+    const double left = std::floor(*std::min_element(cols, cols + 4) + 1e-6),
+                 right = std::ceil(*std::max_element(cols, cols + 4) - 1e-6);
+    const double top = std::floor(*std::min_element(rows, rows + 4) + 1e-6),
+                 bottom = std::ceil(*std::max_element(rows, rows + 4) - 1e-6);
     const double x0 = std::max(0.0, left), x1 = std::min(double(source.width - 1), right);
     const double y0 = std::max(0.0, top), y1 = std::min(double(source.height - 1), bottom);
     if (!(x0 < x1 && y0 < y1)) {
         char text[200];
-        snprintf(text, sizeof text, "the region, samples %.0f .. %.0f across and %.0f .. %.0f down, lies outside the file's %d x %d",
-                 left, right, top, bottom, source.width, source.height);
+        snprintf(text, sizeof text,
+                 "the region, samples %.0f .. %.0f across and %.0f .. %.0f down, lies outside the file's %d x %d", left,
+                 right, top, bottom, source.width, source.height);
         error = text;
         return true;
     }
@@ -131,7 +139,8 @@ bool PlanGrid(const Heightmap& source, const SourceWindow& window, const WorldOp
         return true;
     }
     if (std::max(sx, sy) > 64.0 * std::min(sx, sy)) {
-        snprintf(text, sizeof text, "samples %.6g m apart across and %.6g m down are too unevenly spaced to draw", sx, sy);
+        snprintf(text, sizeof text, "samples %.6g m apart across and %.6g m down are too unevenly spaced to draw", sx,
+                 sy);
         error = text;
         return true;
     }
@@ -158,7 +167,8 @@ bool PlanGrid(const Heightmap& source, const SourceWindow& window, const WorldOp
         const uint32_t n = options.subdivisionsGiven ? p.subdivisions : BestSubdivisions(cellsX, cellsY);
         const uint64_t across = TilesFor(cellsX, n), down = TilesFor(cellsY, n);
         if (!Fits(uint64_t(n) + 1, uint64_t(n) + 1)) {
-            error = "one tile of " + std::to_string(n) + " x " + std::to_string(n) + " cells is more than the game reads";
+            error =
+                "one tile of " + std::to_string(n) + " x " + std::to_string(n) + " cells is more than the game reads";
             return true;
         }
         if (!Fits(across * n + 1, down * n + 1))
@@ -207,7 +217,8 @@ bool ChooseScale(double ratio, double exaggeration, const WorldOptions& options,
         snprintf(text, sizeof text,
                  "a height step %.4g times a cell (%.4g m over %.4g m cells, exaggeration %g) is more than the map's "
                  "cell size and height scale (1 to 65535 each) can draw%s%s",
-                 drawn, plan.stepMetres, plan.cellMetres, exaggeration, *unfit ? " with the " : " within half a percent", unfit);
+                 drawn, plan.stepMetres, plan.cellMetres, exaggeration,
+                 *unfit ? " with the " : " within half a percent", unfit);
         error = text;
         return true;
     }
@@ -226,7 +237,9 @@ bool PlanHeights(const Heightmap& source, const std::vector<float>& values, cons
         // A picture: as wide as the default world unless told otherwise.
         const double defaultWidth = double(DEFAULT_MAP_TILES_ACROSS) * DEFAULT_MAP_SUBDIVISIONS * DEFAULT_MAP_CELL_SIZE;
         const double cells = std::max(plan.Columns(), plan.Rows()) - 1.0;
-        plan.cellSize = options.cellSizeGiven ? p.cellSize : uint16_t(std::clamp(std::round(defaultWidth / std::max(1.0, cells)), 1.0, 65535.0));
+        plan.cellSize = options.cellSizeGiven
+                            ? p.cellSize
+                            : uint16_t(std::clamp(std::round(defaultWidth / std::max(1.0, cells)), 1.0, 65535.0));
         plan.heightScale = p.heightScale;
         std::vector<float> fractions(values.size());
         for (size_t i = 0; i < values.size(); ++i)
@@ -238,8 +251,10 @@ bool PlanHeights(const Heightmap& source, const std::vector<float>& values, cons
     const double low = *lo, high = *hi;
     char text[240];
     if (!(std::fabs(low) <= MAX_HEIGHT_METRES && std::fabs(high) <= MAX_HEIGHT_METRES)) {
-        snprintf(text, sizeof text, "heights %.6g .. %.6g m reach beyond %g km of the sea: not metres of land "
-                 "(an undeclared nodata value?)", low, high, MAX_HEIGHT_METRES / 1000);
+        snprintf(text, sizeof text,
+                 "heights %.6g .. %.6g m reach beyond %g km of the sea: not metres of land "
+                 "(an undeclared nodata value?)",
+                 low, high, MAX_HEIGHT_METRES / 1000);
         error = text;
         return true;
     }
@@ -268,8 +283,9 @@ std::string DescribePlan(const Heightmap& source, const WorldOptions& options, c
     }
     const SourceWindow& w = plan.window;
     if (options.regionGiven) {
-        snprintf(line, sizeof line, "region: samples %d .. %d across and %d .. %d down, %d x %d of the file's %d x %d\n",
-                 w.left, w.left + w.width - 1, w.top, w.top + w.height - 1, w.width, w.height, source.width, source.height);
+        snprintf(line, sizeof line,
+                 "region: samples %d .. %d across and %d .. %d down, %d x %d of the file's %d x %d\n", w.left,
+                 w.left + w.width - 1, w.top, w.top + w.height - 1, w.width, w.height, source.width, source.height);
         text += line;
     }
     snprintf(line, sizeof line, "grid: %u x %u vertices in %u x %u tiles of %u x %u cells", plan.Columns(), plan.Rows(),
@@ -278,7 +294,8 @@ std::string DescribePlan(const Heightmap& source, const WorldOptions& options, c
     if (options.tilesGiven) {
         text += ", the source stretched over them";
         if (std::fabs(plan.stretch - 1.0) > GOOD_ENOUGH_RATIO) {
-            snprintf(line, sizeof line, ": a cell %.3g times as long %s", plan.stretch > 1.0 ? plan.stretch : 1.0 / plan.stretch,
+            snprintf(line, sizeof line, ": a cell %.3g times as long %s",
+                     plan.stretch > 1.0 ? plan.stretch : 1.0 / plan.stretch,
                      plan.stretch > 1.0 ? "across as down" : "down as across");
             text += line;
         }
@@ -302,12 +319,15 @@ std::string DescribePlan(const Heightmap& source, const WorldOptions& options, c
                  unsigned(plan.cellSize), unsigned(plan.heightScale));
         text += line;
         if (!HasSpacing(source))
-            text += "scale: unknown: " + (source.spacingSource.empty() ? std::string("the file gives no pixel size") : source.spacingSource) +
-                    "; --pixel-size METRES draws it at true scale\n";
+            text +=
+                "scale: unknown: " +
+                (source.spacingSource.empty() ? std::string("the file gives no pixel size") : source.spacingSource) +
+                "; --pixel-size METRES draws it at true scale\n";
         return text;
     }
-    snprintf(line, sizeof line, "heights: %.1f .. %.1f m, a relief of %.1f m over %d steps of %.3f m, exaggeration %g\n",
-             plan.lowMetres, plan.lowMetres + plan.reliefMetres, plan.reliefMetres, HEIGHT_STEPS, plan.stepMetres,
+    snprintf(line, sizeof line,
+             "heights: %.1f .. %.1f m, a relief of %.1f m over %d steps of %.3f m, exaggeration %g\n", plan.lowMetres,
+             plan.lowMetres + plan.reliefMetres, plan.reliefMetres, HEIGHT_STEPS, plan.stepMetres,
              options.exaggeration);
     text += line;
     if (plan.stepMetres <= 0.0) {
@@ -315,8 +335,7 @@ std::string DescribePlan(const Heightmap& source, const WorldOptions& options, c
                  plan.MetresPerUnit(), unsigned(plan.cellSize));
         return text + line;
     }
-    snprintf(line, sizeof line,
-             "scale: 1 world unit = %.4g m; cell size %u, height scale %u; ratio error %+.2f%%\n",
+    snprintf(line, sizeof line, "scale: 1 world unit = %.4g m; cell size %u, height scale %u; ratio error %+.2f%%\n",
              plan.MetresPerUnit(), unsigned(plan.cellSize), unsigned(plan.heightScale), plan.ratioError * 100.0);
     text += line;
     return text;

@@ -12,24 +12,24 @@
 // drawn at. The grid is worked out from the header alone, before a sample
 // is decoded, so the report can be checked by hand.
 struct ImportPlan {
-    SourceWindow window;              // the part of the source imported
+    SourceWindow window;  // the part of the source imported
     uint32_t tilesAcross = 1;
     uint32_t tilesDown = 1;
     uint16_t subdivisions = 1;
-    double reduction = 1.0;           // source samples (at the finer spacing) per cell, to fit the vertex cap
-    double stepX = 1.0;               // window samples per grid cell, across and down
+    double reduction = 1.0;  // source samples (at the finer spacing) per cell, to fit the vertex cap
+    double stepX = 1.0;      // window samples per grid cell, across and down
     double stepY = 1.0;
-    int64_t padColumns = 0;           // grid columns beyond the window's (>0) or short of it (<0)
+    int64_t padColumns = 0;  // grid columns beyond the window's (>0) or short of it (<0)
     int64_t padRows = 0;
-    bool trueScale = false;           // the land's real proportions are known and kept
-    double cellMetres = 0.0;          // metres across one grid cell, when known
-    double stretch = 1.0;             // with --tiles: a cell's length across over its length down
-    double lowMetres = 0.0;           // the lowest vertex
-    double reliefMetres = 0.0;        // lowest to highest vertex
-    double stepMetres = 0.0;          // one height step: the relief over HEIGHT_STEPS
+    bool trueScale = false;     // the land's real proportions are known and kept
+    double cellMetres = 0.0;    // metres across one grid cell, when known
+    double stretch = 1.0;       // with --tiles: a cell's length across over its length down
+    double lowMetres = 0.0;     // the lowest vertex
+    double reliefMetres = 0.0;  // lowest to highest vertex
+    double stepMetres = 0.0;    // one height step: the relief over HEIGHT_STEPS
     uint16_t cellSize = 0;
     uint16_t heightScale = 0;
-    double ratioError = 0.0;          // drawn steepness over the wanted one, less 1
+    double ratioError = 0.0;  // drawn steepness over the wanted one, less 1
     long voidsFilled = 0;
 
     uint32_t Columns() const { return tilesAcross * subdivisions + 1; }

@@ -61,8 +61,7 @@ void DescribeHeader(std::string& text, const MapHeader& h)
     Line(text, "  width          %u %s", h.width, Unit(h.width, "tile", "tiles"));
     Line(text, "  height         %u %s", h.height, Unit(h.height, "tile", "tiles"));
     Line(text, "  extraWord      0x%08X", h.extraWord);
-    Line(text, "  subdivisions   %u %s per tile side", unsigned(h.subdivisions),
-         Unit(h.subdivisions, "cell", "cells"));
+    Line(text, "  subdivisions   %u %s per tile side", unsigned(h.subdivisions), Unit(h.subdivisions, "cell", "cells"));
     Line(text, "  textureCount   %u", unsigned(h.textureCount));
     Line(text, "  cellSize       %u %s", unsigned(h.cellSize), Unit(h.cellSize, "world unit", "world units"));
     Line(text, "  heightScale    %u (%.2f world units per height step)", unsigned(h.heightScale),
@@ -189,7 +188,7 @@ bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, uint64_t& s
     return false;
 }
 
-} // namespace
+}  // namespace
 
 InfoReport BuildInfoReport(const std::string& path)
 {

@@ -1,11 +1,11 @@
 #include "tools/map/MapCommands.h"
 
 #include "base/GameFacts.h"
+#include "game/CommandLine.h"
 #include "tools/assets/TerrainGenerator.h"
 #include "tools/assets/TileTexturing.h"
 #include "tools/common/AssetNames.h"
 #include "tools/common/Progress.h"
-#include "game/CommandLine.h"
 #include "tools/map/EarthScale.h"
 #include "tools/map/ElevationGrid.h"
 #include "tools/map/HeightmapReader.h"
@@ -32,26 +32,24 @@ char activity[320] = "starting";
 
 void SetActivity(const std::string& doing) { snprintf(activity, sizeof activity, "%s", doing.c_str()); }
 
-const char* TOOL_USAGE =
-    "usage: terravell-map COMMAND ...\n"
-    "Makes, imports and checks Terravell worlds (Data/map1.raw and its textures).\n"
-    "\n"
-    "  terravell-map info FILE                  describe a map file and list its faults\n"
-    "  terravell-map generate [options] -o DIR  write a generated world into DIR\n"
-    "  terravell-map import HEIGHTMAP -o DIR    turn an elevation model or picture into a world\n"
-    "  terravell-map --version                  the tool's version\n"
-    "\n"
-    "terravell-map COMMAND --help shows a command's options.\n";
+const char* TOOL_USAGE = "usage: terravell-map COMMAND ...\n"
+                         "Makes, imports and checks Terravell worlds (Data/map1.raw and its textures).\n"
+                         "\n"
+                         "  terravell-map info FILE                  describe a map file and list its faults\n"
+                         "  terravell-map generate [options] -o DIR  write a generated world into DIR\n"
+                         "  terravell-map import HEIGHTMAP -o DIR    turn an elevation model or picture into a world\n"
+                         "  terravell-map --version                  the tool's version\n"
+                         "\n"
+                         "terravell-map COMMAND --help shows a command's options.\n";
 
-const char* INFO_USAGE =
-    "usage: terravell-map info FILE\n"
-    "Describes a map file: header, sizes, textures and the image files they need,\n"
-    "heights, light direction, the ground under the player's start and reset points,\n"
-    "and every fault the game's validation finds. Exit status 0 for a map the game\n"
-    "loads, 1 otherwise.\n"
-    "\n"
-    "  -h, --help              this text\n"
-    "  --version               the tool's version\n";
+const char* INFO_USAGE = "usage: terravell-map info FILE\n"
+                         "Describes a map file: header, sizes, textures and the image files they need,\n"
+                         "heights, light direction, the ground under the player's start and reset points,\n"
+                         "and every fault the game's validation finds. Exit status 0 for a map the game\n"
+                         "loads, 1 otherwise.\n"
+                         "\n"
+                         "  -h, --help              this text\n"
+                         "  --version               the tool's version\n";
 
 int MapUsageError(const std::string& command, const std::string& error)
 {
@@ -114,7 +112,7 @@ int ParseOrExit(Command command, const char* name, const std::vector<std::string
     return -1;
 }
 
-} // namespace
+}  // namespace
 
 const char* MapToolUsage() { return TOOL_USAGE; }
 
@@ -148,7 +146,8 @@ int RunGenerate(const std::vector<std::string>& args)
     const TerrainParams& p = options.params;
     printf("generating: seed %u, roughness %.2f, cell size %u, height scale %u\n", p.seed, double(p.roughness),
            unsigned(p.cellSize), unsigned(p.heightScale));
-    SetActivity("generating a world of " + std::to_string(p.tilesAcross) + " x " + std::to_string(p.tilesDown) + " tiles");
+    SetActivity("generating a world of " + std::to_string(p.tilesAcross) + " x " + std::to_string(p.tilesDown) +
+                " tiles");
     CProgress progress = ProgressOnStderr();
     MapFileData map = GenerateTerrain(p, &progress);
     progress.Clear();
@@ -221,11 +220,15 @@ int RunImport(const std::vector<std::string>& args)
     MapFileData map = MapForParams(p);
     map.heights = std::move(heights);
     if (plan.trueScale) {
-        const double snowLine = options.snowLine != 0.0 ? options.snowLine : SnowLineAt(source.latitudeKnown ? source.latitude : UNKNOWN_LATITUDE);
+        const double snowLine = options.snowLine != 0.0
+                                    ? options.snowLine
+                                    : SnowLineAt(source.latitudeKnown ? source.latitude : UNKNOWN_LATITUDE);
         AssignRealTextures(map, RealGround{plan.lowMetres, plan.stepMetres, plan.cellMetres, snowLine});
-        printf("textures: water at and below the sea, snow above %.0f m (%s), rock on slopes over 35 degrees\n", snowLine,
-               options.snowLine != 0.0 ? "--snow-line" : source.latitudeKnown ? "the snow line at its latitude" :
-               "its latitude unknown, that of 45 degrees; --snow-line METRES sets it");
+        printf("textures: water at and below the sea, snow above %.0f m (%s), rock on slopes over 35 degrees\n",
+               snowLine,
+               options.snowLine != 0.0 ? "--snow-line"
+               : source.latitudeKnown  ? "the snow line at its latitude"
+                                       : "its latitude unknown, that of 45 degrees; --snow-line METRES sets it");
     } else {
         AssignTileTextures(map, true);
     }

@@ -31,7 +31,7 @@ bool PgmField(const uint8_t* data, size_t size, size_t& pos, uint32_t& value)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool IsPgm(const uint8_t* data, size_t size) { return size >= 2 && data[0] == 'P' && data[1] == '5'; }
 
@@ -59,8 +59,8 @@ bool DecodePgm(const uint8_t* data, size_t size, Heightmap& out, CGridSampler* s
     const int bytes = maxValue > 255 ? 2 : 1;
     uint64_t need = uint64_t(w) * h * bytes;
     if (size - pos < need) {
-        error = "PGM pixel data is truncated (" + std::to_string(size - pos) + " of " + std::to_string(need) +
-                " bytes)";
+        error =
+            "PGM pixel data is truncated (" + std::to_string(size - pos) + " of " + std::to_string(need) + " bytes)";
         return true;
     }
     DescribePicture(out, int(w), int(h), maxValue, std::to_string(bytes * 8) + "-bit binary PGM");

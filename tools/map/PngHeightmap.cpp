@@ -23,10 +23,10 @@ struct PngState {
     png_infop info = nullptr;
     PngSource source{nullptr, 0, 0};
     char message[160] = "";
-    char warning[120] = "";  // libpng's own reason, often given only as a warning before the error
+    char warning[120] = "";       // libpng's own reason, often given only as a warning before the error
     std::vector<uint8_t> pixels;  // one row, or every row of an interlaced picture
     std::vector<png_bytep> rows;
-    std::vector<float> values;    // one row as heights
+    std::vector<float> values;  // one row as heights
     Heightmap* out = nullptr;
     CGridSampler* sampler = nullptr;
 };
@@ -107,7 +107,7 @@ bool ReadPngRows(PngState& state, uint32_t& width, uint32_t& height)
         png_error(png, "unexpected pixel layout after conversion");
     const size_t rowBytes = png_get_rowbytes(png, info);
     DescribePicture(*state.out, int(width), int(height), colour || depth == 16 ? 65535 : 255,
-             std::to_string(depth) + "-bit " + (colour ? "colour PNG (luminance)" : "grayscale PNG"));
+                    std::to_string(depth) + "-bit " + (colour ? "colour PNG (luminance)" : "grayscale PNG"));
     if (!state.sampler)
         return false;
     state.values.resize(width);
@@ -136,7 +136,7 @@ bool ReadPngRows(PngState& state, uint32_t& width, uint32_t& height)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool IsPng(const uint8_t* data, size_t size)
 {

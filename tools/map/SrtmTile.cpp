@@ -25,7 +25,7 @@ int Digits(const std::string& text, size_t at, size_t count)
     return value;
 }
 
-} // namespace
+}  // namespace
 
 bool IsSrtmSize(size_t size)
 {

@@ -60,7 +60,7 @@ double BestCosineAlongYZ(double x, const Direction& want, double yHigh, double z
     return most >= 0.0 ? most / x : most / std::sqrt(x * x + yHigh * yHigh + zHigh * zHigh);
 }
 
-} // namespace
+}  // namespace
 
 SunAngles SunAnglesOfWord(uint32_t lightWord)
 {
@@ -81,7 +81,6 @@ SunAngles SunAnglesOfWord(uint32_t lightWord)
     }
     return s;
 }
-
 
 uint32_t NearestLightWord(double elevationDegrees, double azimuthDegrees)
 {

@@ -42,8 +42,8 @@ std::string BuildUsage(Command command)
                  "  -h, --help              this text\n"
                  "  --version               the tool's version\n",
                  unsigned(DEFAULT_MAP_SEED), unsigned(DEFAULT_MAP_TILES_ACROSS), unsigned(DEFAULT_MAP_TILES_DOWN),
-                 unsigned(DEFAULT_MAP_SUBDIVISIONS), unsigned(DEFAULT_MAP_CELL_SIZE), unsigned(DEFAULT_MAP_HEIGHT_SCALE),
-                 double(DEFAULT_MAP_ROUGHNESS));
+                 unsigned(DEFAULT_MAP_SUBDIVISIONS), unsigned(DEFAULT_MAP_CELL_SIZE),
+                 unsigned(DEFAULT_MAP_HEIGHT_SCALE), double(DEFAULT_MAP_ROUGHNESS));
     } else {
         snprintf(text, sizeof text,
                  "usage: terravell-map import HEIGHTMAP -o DIR [options]\n"
@@ -123,8 +123,7 @@ bool ParseTiles(const std::string& text, uint32_t& across, uint32_t& down)
         if (ParseWhole(text, 1, 0xFFFFFFFFu, w))
             return true;
         h = w;
-    } else if (ParseWhole(text.substr(0, x), 1, 0xFFFFFFFFu, w) ||
-               ParseWhole(text.substr(x + 1), 1, 0xFFFFFFFFu, h)) {
+    } else if (ParseWhole(text.substr(0, x), 1, 0xFFFFFFFFu, w) || ParseWhole(text.substr(x + 1), 1, 0xFFFFFFFFu, h)) {
         return true;
     }
     across = uint32_t(w);
@@ -154,7 +153,7 @@ bool ParseRegion(const std::string& text, WorldOptions& out)
         const std::string part = numbers.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         unsigned long long whole = 0;
         if (out.regionUnit == RegionUnit::Samples ? ParseWhole(part, 0, 1u << 20, whole)
-                                                   : ParseReal(part, -1e9, 1e9, out.region[i]))
+                                                  : ParseReal(part, -1e9, 1e9, out.region[i]))
             return true;
         if (out.regionUnit == RegionUnit::Samples)
             out.region[i] = double(whole);
@@ -242,7 +241,9 @@ bool Apply(int id, const std::string& name, const std::string& value, WorldOptio
             return bad("a whole number from 1 to 65535");
         uint16_t& field = id == OPT_SUBDIVISIONS ? p.subdivisions : id == OPT_CELL_SIZE ? p.cellSize : p.heightScale;
         field = uint16_t(whole);
-        (id == OPT_SUBDIVISIONS ? out.subdivisionsGiven : id == OPT_CELL_SIZE ? out.cellSizeGiven : out.heightScaleGiven) = true;
+        (id == OPT_SUBDIVISIONS ? out.subdivisionsGiven
+         : id == OPT_CELL_SIZE  ? out.cellSizeGiven
+                                : out.heightScaleGiven) = true;
         break;
     }
     case OPT_ROUGHNESS: {
@@ -282,7 +283,7 @@ bool Apply(int id, const std::string& name, const std::string& value, WorldOptio
     return false;
 }
 
-} // namespace
+}  // namespace
 
 const char* WorldUsage(Command command)
 {

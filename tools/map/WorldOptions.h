@@ -10,26 +10,26 @@ enum class RegionUnit { Samples, Degrees, Metres };
 
 // What `generate` and `import` are told on the command line.
 struct WorldOptions {
-    TerrainParams params;       // tiles, subdivisions, cell size, height scale, seed, roughness, light word
-    bool tilesGiven = false;    // import sizes the grid after the picture otherwise
+    TerrainParams params;     // tiles, subdivisions, cell size, height scale, seed, roughness, light word
+    bool tilesGiven = false;  // import sizes the grid after the picture otherwise
     bool subdivisionsGiven = false;
-    bool cellSizeGiven = false; // import chooses the scale otherwise
+    bool cellSizeGiven = false;  // import chooses the scale otherwise
     bool heightScaleGiven = false;
     double pixelSize = 0.0;     // import: metres between samples, for files that do not say (0: not given)
     double exaggeration = 1.0;  // import: the vertical scale over the true one
     bool regionGiven = false;   // import: a window of the source, two opposite corners x, y, x, y
     double region[4] = {0, 0, 0, 0};
     RegionUnit regionUnit = RegionUnit::Samples;
-    double snowLine = 0.0;      // import: metres above which real land is snow (0: by its latitude)
+    double snowLine = 0.0;  // import: metres above which real land is snow (0: by its latitude)
     bool sunGiven = false;
     double sunElevation = 0.0;  // degrees, when sunGiven
     double sunAzimuth = 0.0;
     std::string outDir;
     bool withAssets = false;
-    std::string assetDir;       // empty: the Data directory beside the executable
-    bool stretch = false;       // import: lowest to highest pixel onto 0..255
-    std::string input;          // import: the heightmap
-    bool force = false;         // replace a world already in outDir
+    std::string assetDir;  // empty: the Data directory beside the executable
+    bool stretch = false;  // import: lowest to highest pixel onto 0..255
+    std::string input;     // import: the heightmap
+    bool force = false;    // replace a world already in outDir
     bool help = false;
     bool version = false;
 };

@@ -29,11 +29,13 @@ int StageTextures(const fs::path& dir, const MapFileData& map, CStagedFiles& fil
 {
     std::vector<uint8_t> named;
     for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t)
-        if (std::find(map.textureNumbers.begin(), map.textureNumbers.end(), TerrainTextureNumber(t)) != map.textureNumbers.end())
+        if (std::find(map.textureNumbers.begin(), map.textureNumbers.end(), TerrainTextureNumber(t)) !=
+            map.textureNumbers.end())
             named.push_back(t);
     const std::vector<Image> textures = GenerateTerrainTextureSet(named, TERRAIN_TEXTURE_SIZE, map.header.subdivisions);
     for (size_t i = 0; i < named.size(); ++i)
-        if (StageFile(files, dir / TerrainTextureFileName(TerrainTextureNumber(named[i])), EncodeBmp(textures[i]), error))
+        if (StageFile(files, dir / TerrainTextureFileName(TerrainTextureNumber(named[i])), EncodeBmp(textures[i]),
+                      error))
             return -1;
     return int(named.size());
 }
@@ -46,7 +48,8 @@ bool StageAssets(const fs::path& dir, const fs::path& from, CStagedFiles& files,
             continue;  // copying a Data folder onto itself
         std::vector<uint8_t> bytes;
         if (ReadFileBytes((from / name).string(), bytes, error)) {
-            error = "cannot copy " + (from / name).string() + ": " + error + " (give the asset folder with --with-assets=DIR)";
+            error = "cannot copy " + (from / name).string() + ": " + error +
+                    " (give the asset folder with --with-assets=DIR)";
             return true;
         }
         if (StageFile(files, dir / name, bytes, error))
@@ -55,7 +58,7 @@ bool StageAssets(const fs::path& dir, const fs::path& from, CStagedFiles& files,
     return false;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> OtherAssetNames()
 {

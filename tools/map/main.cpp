@@ -40,7 +40,7 @@ int RunMapTool(int argc, char** argv)
     return UsageError("terravell-map", "unknown command '" + command + "'");
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

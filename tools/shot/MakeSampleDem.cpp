@@ -1,7 +1,7 @@
 // make_sample_dem: writes the made-up SRTM tile that the tests import and
 // the README shows imported.
-#include "tools/shot/SampleDem.h"
 #include "tools/common/FileBytes.h"
+#include "tools/shot/SampleDem.h"
 
 #include <cstdio>
 

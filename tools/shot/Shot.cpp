@@ -18,17 +18,16 @@
 
 namespace {
 
-const char* USAGE =
-    "usage: terravell-shot [--detail PIXELS] [--view-distance UNITS] OUT.bmp STEP...\n"
-    "Plays a key script through the game's frame loop (run where Data/ is) and\n"
-    "saves the last frame as a BMP. Each STEP is KEYS*FRAMES, KEYS being \"none\"\n"
-    "or key names joined by '+': up, down, left, right, ctrl, a, z, s, x.\n"
-    "Example: none*90 down*60 x*9\n"
-    "\n"
-    "  --detail PIXELS         the game's --detail\n"
-    "  --view-distance UNITS   the game's --view-distance\n"
-    "  -h, --help              this text\n"
-    "  --version               the tool's version\n";
+const char* USAGE = "usage: terravell-shot [--detail PIXELS] [--view-distance UNITS] OUT.bmp STEP...\n"
+                    "Plays a key script through the game's frame loop (run where Data/ is) and\n"
+                    "saves the last frame as a BMP. Each STEP is KEYS*FRAMES, KEYS being \"none\"\n"
+                    "or key names joined by '+': up, down, left, right, ctrl, a, z, s, x.\n"
+                    "Example: none*90 down*60 x*9\n"
+                    "\n"
+                    "  --detail PIXELS         the game's --detail\n"
+                    "  --view-distance UNITS   the game's --view-distance\n"
+                    "  -h, --help              this text\n"
+                    "  --version               the tool's version\n";
 
 const char* PROGRAM = "terravell-shot";
 
@@ -38,8 +37,8 @@ bool KeyByName(const std::string& name, SDLKey& key)
     static const struct {
         const char* name;
         SDLKey key;
-    } KEYS[] = {{"up", SDLK_UP}, {"down", SDLK_DOWN}, {"left", SDLK_LEFT}, {"right", SDLK_RIGHT},
-                {"ctrl", SDLK_LCTRL}, {"a", SDLK_a}, {"z", SDLK_z}, {"s", SDLK_s}, {"x", SDLK_x}};
+    } KEYS[] = {{"up", SDLK_UP}, {"down", SDLK_DOWN}, {"left", SDLK_LEFT}, {"right", SDLK_RIGHT}, {"ctrl", SDLK_LCTRL},
+                {"a", SDLK_a},   {"z", SDLK_z},       {"s", SDLK_s},       {"x", SDLK_x}};
     for (const auto& k : KEYS)
         if (name == k.name) {
             key = k.key;
@@ -74,7 +73,7 @@ bool ParseStep(const std::string& step, std::vector<SDLKey>& held, long& frames)
     return frames <= 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
