@@ -1,4 +1,5 @@
-// Guards the generated default world: any unintended change to the map or a picture (pinned hashes), a map the game refuses, a wedge that starts or is reset over the sea or above its drop height, a HUD panel that hides the whole scene.
+// Guards the default world: an unintended change to the map or a picture (pinned hashes), a map the game refuses, a
+// wedge starting or reset over the sea or above its drop height, a HUD panel that hides the whole scene.
 #include "tools/assets/HudPanel.h"
 #include "tools/assets/SkyFaces.h"
 #include "tools/assets/TerrainGenerator.h"
@@ -18,7 +19,7 @@ uint64_t Fnv1a(const std::vector<uint8_t>& bytes, uint64_t h = 14695981039346656
     return h;
 }
 
-} // namespace
+}  // namespace
 
 // A deliberate change to the default world updates the numbers; small picture sizes run the same code paths.
 TEST(Assets, DefaultWorldAndPicturesArePinned)
@@ -52,7 +53,9 @@ TEST(Assets, GeneratedWorldsArePlayable)
         CMap map;
         map.LoadGrid(file);
         // On the default island, land: above the levelled sea floor.
-        const float sea = params.seed == DEFAULT_MAP_SEED ? float(*std::min_element(file.heights.begin(), file.heights.end()) + 1) * map.heightScale : -1;
+        const float sea = params.seed == DEFAULT_MAP_SEED
+                              ? float(*std::min_element(file.heights.begin(), file.heights.end()) + 1) * map.heightScale
+                              : -1;
         for (auto [x, y] : {std::pair{START_X, START_Y}, {RESET_X, RESET_Y}})
             EXPECT_TRUE(map.Contains(x, y) && map.GetHeight(x, y) > sea && map.GetHeight(x, y) < DROP_HEIGHT)
                 << "seed " << params.seed << " at " << x << ", " << y << ": " << map.GetHeight(x, y);

@@ -36,7 +36,8 @@ int main(int argc, char** argv)
     n = 0;
     const std::string pgm8 = "P5 3 2 255\n\x01\x02\x03\x04\x05\x06", pgm16 = "P5\n# c\n2 1\n1023\n\x01\x00\x03\xff";
     for (const std::string& pgm : {pgm8, pgm16})
-        failed |= WriteFileBytes(dir + "/heightmap/seed" + std::to_string(n++) + ".pgm", std::vector<uint8_t>(pgm.begin(), pgm.end()), error);
+        failed |= WriteFileBytes(dir + "/heightmap/seed" + std::to_string(n++) + ".pgm",
+                                 std::vector<uint8_t>(pgm.begin(), pgm.end()), error);
     const uint16_t pixels[12] = {0, 900, 4000, 65535, 20, 7, 300, 1, 2, 3, 4, 5};
     for (uint32_t format : {uint32_t(PNG_FORMAT_GRAY), uint32_t(PNG_FORMAT_LINEAR_Y), uint32_t(PNG_FORMAT_RGB)}) {
         png_image image{};
@@ -54,8 +55,8 @@ int main(int argc, char** argv)
     for (size_t i = 0; i < heights.size(); ++i)
         heights[i] = double(i % 20) * 3.5 - double(i / 20) + 100;
     const GeoTiffShape stripped{4, 3, SAMPLEFORMAT_INT, 16, COMPRESSION_NONE, 0, 1, 9001, {30, 30, 0}};
-    const GeoTiffShape tiled{20, 18, SAMPLEFORMAT_IEEEFP, 32, COMPRESSION_ADOBE_DEFLATE, 16, 2, 0, {1.0 / 3600, 1.0 / 3600, 0},
-                             {0, 0, 0, 7, 45.5, 0}, "-9999"};
+    GeoTiffShape tiled{20, 18, SAMPLEFORMAT_IEEEFP, 32, COMPRESSION_ADOBE_DEFLATE, 16, 2, 0};
+    tiled.pixelScale = {1.0 / 3600, 1.0 / 3600, 0}, tiled.tiepoint = {0, 0, 0, 7, 45.5, 0}, tiled.nodata = "-9999";
     const GeoTiffShape nodata{4, 3, SAMPLEFORMAT_INT, 16, COMPRESSION_LZW, 0, 2, 0, {}, {}, "-32768"};
     failed |= WriteGeoTiff(dir + "/geotiff/seed0.tif", stripped, heights);
     heights[5] = -9999, heights[30] = NAN;
@@ -72,10 +73,14 @@ int main(int argc, char** argv)
     // separated by NUL bytes.
     n = 0;
     using namespace std::string_literals;  // the arguments' NUL bytes stay
-    for (const std::string& line : {"\0-o\0w\0--tiles\0" "24x16\0--seed\0" "5"s,
+    for (const std::string& line : {"\0-o\0w\0--tiles\0"
+                                    "24x16\0--seed\0"
+                                    "5"s,
                                     "\x01heights.png\0-o\0w\0--stretch\0--sun-azimuth=45"s,
-                                    "\0--with-assets=/d\0--force\0-o\0w\0--roughness\0" "0.3"s})
-        failed |= WriteFileBytes(dir + "/options/seed" + std::to_string(n++), std::vector<uint8_t>(line.begin(), line.end()), error);
+                                    "\0--with-assets=/d\0--force\0-o\0w\0--roughness\0"
+                                    "0.3"s})
+        failed |= WriteFileBytes(dir + "/options/seed" + std::to_string(n++),
+                                 std::vector<uint8_t>(line.begin(), line.end()), error);
     if (failed)
         fprintf(stderr, "make_fuzz_seeds: %s\n", error.c_str());
     return failed ? 1 : 0;

@@ -1,4 +1,5 @@
-// Guards the map path against any bytes: reader and validator, then the grid, height queries and normals of what passes.
+// Guards the map path against any bytes: reader and validator, then the grid, height queries and normals of what
+// passes.
 #include "world/MapFile.h"
 
 #include <cstddef>

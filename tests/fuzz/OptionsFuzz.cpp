@@ -1,4 +1,5 @@
-// Guards terravell-map's option parser against any command line: the first byte picks generate or import, the rest splits at NUL bytes into arguments; no crash, and a line on every refusal.
+// Guards terravell-map's option parser against any command line: the first byte picks generate or import, the rest
+// splits at NUL bytes into arguments; no crash, and a line on every refusal.
 #include "tools/map/WorldOptions.h"
 
 #include <cstddef>

@@ -1,4 +1,5 @@
-// Guards terravell-map's SRTM reader and void filling against any heights: a real tile is 2.9 MB, more than a fuzzer builds, so the input is read as the largest square it holds, and every void must be filled.
+// Guards terravell-map's SRTM reader and void filling against any heights: a real tile is 2.9 MB, more than a fuzzer
+// builds, so the input is read as the largest square it holds, and every void must be filled.
 #include "tools/map/ElevationGrid.h"
 #include "tools/map/SrtmTile.h"
 

@@ -1,7 +1,8 @@
-// Guards the font through its pixels: the glyph's cell and square, the 10-pixel advance, the bottom rows, the state Print leaves, an unbuilt font's destructor, and the loading frame.
+// Guards the font through its pixels: the glyph's cell and square, the 10-pixel advance, the bottom rows, the state
+// Print leaves, an unbuilt font's destructor, and the loading frame.
+#include "gfx/Bitmap.h"
 #include "tests/support/GlWindow.h"
 #include "tests/support/TempDir.h"
-#include "gfx/Bitmap.h"
 
 #include <GL/gl.h>
 
@@ -38,7 +39,7 @@ protected:
     CGame game;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(FontTest, GlyphsLandInTheirSquaresTenPixelsApart)
 {
@@ -48,7 +49,8 @@ TEST_F(FontTest, GlyphsLandInTheirSquaresTenPixelsApart)
     ASSERT_NE(sheet, nullptr);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
-            const uint8_t* texel = static_cast<uint8_t*>(sheet->pixels) + size_t(sheet->h - 1 - 32 - y) * sheet->pitch + 3 * (16 + x);
+            const uint8_t* texel =
+                static_cast<uint8_t*>(sheet->pixels) + size_t(sheet->h - 1 - 32 - y) * sheet->pitch + 3 * (16 + x);
             ASSERT_NEAR(a0.At(x, y)[0], texel[0], 3) << x << "," << y;
         }
     SDL_FreeSurface(sheet);
@@ -67,7 +69,12 @@ TEST_F(FontTest, GlyphsLandInTheirSquaresTenPixelsApart)
 TEST_F(FontTest, RowsInOneDrawAreThePixelsOfPrintRowByRow)
 {
     // Greys, overlapping rows blended, the bottom row, and bytes that name no glyph (and so do not move the pen).
-    const TextRow rows[] = {{"Px:050.00Py:005.00", 584, 1.0f}, {"a\x01b\xc3\xa9" "c ~", 300, 0.5f}, {"Done", 296, 0.37f}, {"", 0, 1.0f}};
+    const TextRow rows[] = {{"Px:050.00Py:005.00", 584, 1.0f},
+                            {"a\x01b\xc3\xa9"
+                             "c ~",
+                             300, 0.5f},
+                            {"Done", 296, 0.37f},
+                            {"", 0, 1.0f}};
     Image frames[2];
     for (int batched = 0; batched < 2; ++batched) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -99,7 +106,9 @@ TEST_F(FontTest, TextAt584FillsTheBottomRowsAndPrintLeavesItsState)
     GLuint mine = glGenLists(1);
     glNewList(mine, GL_COMPILE);
     glEndList();
-    { CFont unbuilt; }
+    {
+        CFont unbuilt;
+    }
     EXPECT_TRUE(glIsList(mine));
     EXPECT_TRUE(glIsList(game.font.listBase + 33));
 }

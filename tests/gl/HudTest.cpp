@@ -1,4 +1,5 @@
-// Guards the HUD's drawing: the panel as scene times mask plus picture over the top 64 rows (stretched, edges clamped), text rows and their fade on screen, and the state Render leaves.
+// Guards the HUD's drawing: the panel as scene times mask plus picture over the top 64 rows (stretched, edges clamped),
+// text rows and their fade on screen, and the state Render leaves.
 #include "tests/support/GlWindow.h"
 #include "tests/support/TempDir.h"
 
@@ -40,7 +41,7 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(HudGl, PanelIsSceneTimesMaskPlusPictureOverTheTopRows)
 {
@@ -63,7 +64,8 @@ TEST_F(HudGl, PanelIsSceneTimesMaskPlusPictureOverTheTopRows)
     glGetIntegerv(GL_BLEND_SRC, &src);
     glGetIntegerv(GL_BLEND_DST, &dst);
     glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_TRUE(src == GL_ONE && dst == GL_ONE && mode == GL_MODELVIEW && glIsEnabled(GL_BLEND) && glIsEnabled(GL_DEPTH_TEST))
+    EXPECT_TRUE(src == GL_ONE && dst == GL_ONE && mode == GL_MODELVIEW && glIsEnabled(GL_BLEND) &&
+                glIsEnabled(GL_DEPTH_TEST))
         << "what Render leaves for the next frame";
 }
 

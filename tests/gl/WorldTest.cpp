@@ -1,4 +1,5 @@
-// Guards the world as OpenGL draws it: winding, placement, heights and texture coordinates of the terrain, its lighting, culling that changes a pixel, and the sky faces (place, winding, picture upright), ground and wedge of the first frames, and the eye kept out of the ground in the picture itself.
+// Guards the world as OpenGL draws it: the terrain's winding, placement, heights, texture coordinates and lighting,
+// the exact frame, the sky faces, the first frames' ground and wedge, and the eye kept out of the ground.
 #include "tests/support/GlWindow.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestMaps.h"
@@ -29,7 +30,8 @@ void WriteWorld(const CTempDir& dir, const MapFileData& map)
 {
     dir.Write("Data/map1.raw", EncodeMapFile(map));
     for (size_t i = 0; i < map.textureNumbers.size(); ++i)
-        dir.WriteBmp(MapTexturePath(map.textureNumbers[i]), SolidImage(8, 8, uint8_t(GROUND[i].r), uint8_t(GROUND[i].g), uint8_t(GROUND[i].b)));
+        dir.WriteBmp(MapTexturePath(map.textureNumbers[i]),
+                     SolidImage(8, 8, uint8_t(GROUND[i].r), uint8_t(GROUND[i].g), uint8_t(GROUND[i].b)));
     for (int i = 0; i < 6; ++i) {
         Image face = SolidImage(16, 16, uint8_t(SKY[i].r), uint8_t(SKY[i].g), uint8_t(SKY[i].b));
         for (int p = 16 * 8; p < 16 * 16; ++p)
@@ -61,11 +63,12 @@ GridPoint ToGrid(const FeedbackVertex& v)
 {
     float x = v.x / 8.0f - 10.0f, y = v.y / 8.0f - 60.0f;
     GridPoint p{int(std::lround(x / 10.0f)), int(std::lround(-y / 10.0f)), (0.5f - v.z) * 2000.0f};
-    EXPECT_TRUE(std::fabs(x - p.col * 10.0f) < 1e-3f && std::fabs(y + p.row * 10.0f) < 1e-3f) << x << ", " << y << " off the grid";
+    EXPECT_TRUE(std::fabs(x - p.col * 10.0f) < 1e-3f && std::fabs(y + p.row * 10.0f) < 1e-3f)
+        << x << ", " << y << " off the grid";
     return p;
 }
 
-} // namespace
+}  // namespace
 
 TEST(WorldGl, TerrainListAsOpenGLDrawsIt)
 {
@@ -95,8 +98,8 @@ TEST(WorldGl, TerrainListAsOpenGLDrawsIt)
     // first two cells of the first sub-row, the first of the second, and the
     // first cell of the second tile: (cell, column, row, s, t).
     const float coords[][5] = {
-        {0, 0, 0, -0.5f, 0.0f},   {0, 0, 1, -0.5f, -0.25f}, {0, 1, 1, -0.25f, -0.25f}, {0, 1, 0, -0.25f, 0.0f},
-        {1, 1, 0, -0.25f, 0.0f},  {1, 2, 1, 0.0f, -0.25f},  {4, 0, 1, -0.5f, 0.25f},   {4, 0, 2, -0.5f, 0.0f},
+        {0, 0, 0, -0.5f, 0.0f},   {0, 0, 1, -0.5f, -0.25f}, {0, 1, 1, -0.25f, -0.25f},  {0, 1, 0, -0.25f, 0.0f},
+        {1, 1, 0, -0.25f, 0.0f},  {1, 2, 1, 0.0f, -0.25f},  {4, 0, 1, -0.5f, 0.25f},    {4, 0, 2, -0.5f, 0.0f},
         {4, 1, 1, -0.25f, 0.25f}, {16, 4, 0, -0.5f, 0.0f},  {16, 5, 1, -0.25f, -0.25f},
     };
     for (const auto& e : coords) {
@@ -105,7 +108,8 @@ TEST(WorldGl, TerrainListAsOpenGLDrawsIt)
             for (const FeedbackVertex& v : half) {
                 GridPoint p = ToGrid(v);
                 if (p.col == int(e[1]) && p.row == int(e[2]) && ++found) {
-                    EXPECT_TRUE(v.s == e[3] && v.t == e[4]) << "cell " << e[0] << " vertex " << e[1] << ", " << e[2] << ": " << v.s << ", " << v.t;
+                    EXPECT_TRUE(v.s == e[3] && v.t == e[4])
+                        << "cell " << e[0] << " vertex " << e[1] << ", " << e[2] << ": " << v.s << ", " << v.t;
                 }
             }
         EXPECT_GT(found, 0) << "cell " << e[0] << " vertex " << e[1] << ", " << e[2];
@@ -165,8 +169,8 @@ TEST(WorldGl, ExactDetailIsEveryChunkUnderTheFixedProjection)
             Vec3 position, camera;
             float heading;
         } views[] = {
-            {{START_X, START_Y, 0}, {0, 0, 100}, 0},   {{w / 2, h / 2, 0}, {0, 0.15f, 200}, 0.3f},
-            {{w / 2, 1, 0}, {0, 0.24f, 20}, 0.25f},    {{0, 0, 0}, {0, 0.1f, 300}, 0.6f},
+            {{START_X, START_Y, 0}, {0, 0, 100}, 0},    {{w / 2, h / 2, 0}, {0, 0.15f, 200}, 0.3f},
+            {{w / 2, 1, 0}, {0, 0.24f, 20}, 0.25f},     {{0, 0, 0}, {0, 0.1f, 300}, 0.6f},
             {{-100, -100, 150}, {0, 0.2f, 50}, 0.625f},  // the eye looks back at the wedge, against the heading
         };
         size_t fewest = SIZE_MAX;
@@ -202,7 +206,8 @@ TEST(WorldGl, ExactDetailIsEveryChunkUnderTheFixedProjection)
                 drawn += every.rgb[i] != 0;
             }
             EXPECT_EQ(differing, 0u) << world << ", heading " << view.heading;
-            EXPECT_GT(drawn, every.rgb.size() / 20) << world << ", heading " << view.heading << ": hardly anything drawn";
+            EXPECT_GT(drawn, every.rgb.size() / 20)
+                << world << ", heading " << view.heading << ": hardly anything drawn";
         }
         EXPECT_LT(fewest * 4, map.chunks.zRange.size() / 2) << world << ": culling left most chunks in every view";
     }
@@ -212,7 +217,7 @@ TEST(WorldGl, ExactDetailIsEveryChunkUnderTheFixedProjection)
 TEST(WorldGl, TheFirstFramesShowSkyGroundAndTheRestingWedge)
 {
     CTempDir dir;
-    dir.CopyBuildAssets();  // font and HUD images
+    dir.CopyBuildAssets();                            // font and HUD images
     WriteWorld(dir, TestMap(4, 4, 2, 10, 100, 100));  // 80 x 80 units of flat ground at height 100
     CGame game;
     ASSERT_FALSE(game.Start());
@@ -227,9 +232,13 @@ TEST(WorldGl, TheFirstFramesShowSkyGroundAndTheRestingWedge)
     // The eye is 150 above the ground, 2 pixels to a unit: the ground spans
     // x 300..460 and y 290..450, tiles 40 pixels square. The Bottom picture's top edge lies at x = -1, on the left.
     game.RunFrame(keys.data());
-    expect({{150, 300, SKY[0], "Bottom face, upper half"}, {380, 500, SKY[0], "Bottom face, upper half"},
-            {650, 300, Lower(SKY[0]), "Bottom face, lower half"}, {320, 310, lit[0], "tile 0"},
-            {360, 310, lit[1], "tile 1"}, {360, 350, lit[1], "tile 5"}, {400, 350, lit[0], "tile 6"},
+    expect({{150, 300, SKY[0], "Bottom face, upper half"},
+            {380, 500, SKY[0], "Bottom face, upper half"},
+            {650, 300, Lower(SKY[0]), "Bottom face, lower half"},
+            {320, 310, lit[0], "tile 0"},
+            {360, 310, lit[1], "tile 1"},
+            {360, 350, lit[1], "tile 5"},
+            {400, 350, lit[0], "tile 6"},
             {440, 430, lit[1], "tile 15"}});
     for (int frames = 1; game.map.player.velocity.z != 0.0f; ++frames) {
         ASSERT_LT(frames, 200) << "never landed";
@@ -244,9 +253,10 @@ TEST(WorldGl, TheFirstFramesShowSkyGroundAndTheRestingWedge)
     expect({{650, 300, lit[0], "tile 2 under the lifted eye"}, {150, 500, lit[0], "tile 2 under the lifted eye"}});
     // Level: the Back face ahead, upright; the Left face on the right, the Right face on the left.
     game.map.player.camera.y = 0.25f;
-    expect({{550, 150, SKY[3], "Back face, upper half"}, {550, 420, Lower(SKY[3]), "Back face, lower half"},
-            {790, 150, SKY[5], "Left face"}, {10, 150, SKY[4], "Right face"}});
+    expect({{550, 150, SKY[3], "Back face, upper half"},
+            {550, 420, Lower(SKY[3]), "Back face, lower half"},
+            {790, 150, SKY[5], "Left face"},
+            {10, 150, SKY[4], "Right face"}});
     game.map.player.camera.x = -0.5f;  // turned round: the Front face, upright
     expect({{400, 150, SKY[2], "Front face, upper half"}, {400, 420, Lower(SKY[2]), "Front face, lower half"}});
 }
-

@@ -6,10 +6,7 @@
 #include <SDL/SDL.h>
 #include <algorithm>
 
-void OpenGameWindow(CGame& game)
-{
-    ASSERT_FALSE(game.Init_Renderer()) << SDL_GetError();
-}
+void OpenGameWindow(CGame& game) { ASSERT_FALSE(game.Init_Renderer()) << SDL_GetError(); }
 
 Rgb ReadPixel(int x, int yFromTop)
 {

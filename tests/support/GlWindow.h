@@ -30,4 +30,5 @@ struct FeedbackVertex {
     float r, g, b, a;  // colour after lighting
     float s, t;        // texture coordinates
 };
-std::vector<std::vector<FeedbackVertex>> CaptureTriangles(const std::function<void()>& draw, size_t maxFloats = 1 << 22);
+std::vector<std::vector<FeedbackVertex>> CaptureTriangles(const std::function<void()>& draw,
+                                                          size_t maxFloats = 1 << 22);

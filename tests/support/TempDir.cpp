@@ -29,10 +29,7 @@ void CTempDir::Write(const std::string& name, const std::vector<uint8_t>& bytes)
     ASSERT_FALSE(WriteFileBytes(file.string(), bytes, error)) << file << ": " << error;
 }
 
-void CTempDir::WriteBmp(const std::string& name, const Image& image) const
-{
-    Write(name, EncodeBmp(image));
-}
+void CTempDir::WriteBmp(const std::string& name, const Image& image) const { Write(name, EncodeBmp(image)); }
 
 void CTempDir::CopyBuildAssets() const
 {

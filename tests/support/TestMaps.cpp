@@ -4,9 +4,8 @@
 
 #include <gtest/gtest.h>
 
-MapFileData TestMap(uint32_t width, uint32_t height, uint16_t subdivisions, uint16_t cellSize,
-                    uint16_t heightScale, uint8_t sample,
-                    const std::function<uint8_t(uint32_t, uint32_t)>& heightOf)
+MapFileData TestMap(uint32_t width, uint32_t height, uint16_t subdivisions, uint16_t cellSize, uint16_t heightScale,
+                    uint8_t sample, const std::function<uint8_t(uint32_t, uint32_t)>& heightOf)
 {
     MapFileData map;
     map.header.width = width;

@@ -12,12 +12,14 @@ class CMap;
 // A valid map: `width` x `height` tiles of `subdivisions` cells, texture
 // numbers 1..textureCount, tiles cycling through the table, every height
 // sample `sample` unless `heightOf(col, row)` is given.
-MapFileData TestMap(uint32_t width, uint32_t height, uint16_t subdivisions, uint16_t cellSize,
-                    uint16_t heightScale, uint8_t sample = 0,
-                    const std::function<uint8_t(uint32_t, uint32_t)>& heightOf = nullptr);
+MapFileData TestMap(uint32_t width, uint32_t height, uint16_t subdivisions, uint16_t cellSize, uint16_t heightScale,
+                    uint8_t sample = 0, const std::function<uint8_t(uint32_t, uint32_t)>& heightOf = nullptr);
 
 // Heights that differ from each neighbour in both directions.
-inline uint8_t BumpyHeight(uint32_t col, uint32_t row) { return uint8_t((col * 37 + row * 101 + col * row * 13) % 251); }
+inline uint8_t BumpyHeight(uint32_t col, uint32_t row)
+{
+    return uint8_t((col * 37 + row * 101 + col * row * 13) % 251);
+}
 
 // Each component within `tolerance` of the wanted one.
 inline void ExpectNear(const Vec3& seen, const Vec3& want, float tolerance = 1e-5f)

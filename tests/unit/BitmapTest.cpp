@@ -1,4 +1,5 @@
-// Guards the BMP loader: rows not flipped or red and blue not swapped for some height or width, padding spilled into, a hostile header let through to SDL, a wrong failure line.
+// Guards the BMP loader: rows not flipped or red and blue not swapped for some height or width, padding spilled into, a
+// hostile header let through to SDL, a wrong failure line.
 #include "gfx/Bitmap.h"
 #include "gfx/LittleEndian.h"
 #include "tests/support/TempDir.h"
@@ -28,7 +29,8 @@ void ExpectLoadsAs(const std::vector<uint8_t>& bytes, const Image& want)
     dir.Write("Data/p.bmp", bytes);
     SDL_Surface* s = LoadBitmap("Data/p.bmp");
     ASSERT_NE(s, nullptr) << SDL_GetError();
-    ASSERT_TRUE(s->w == want.width && s->h == want.height && s->pitch % 4 == 0) << s->w << "x" << s->h << ", pitch " << s->pitch;
+    ASSERT_TRUE(s->w == want.width && s->h == want.height && s->pitch % 4 == 0)
+        << s->w << "x" << s->h << ", pitch " << s->pitch;
     for (int y = 0; y < want.height; ++y)
         for (int x = 0; x < want.width; ++x)
             ASSERT_EQ(0, memcmp(static_cast<uint8_t*>(s->pixels) + size_t(want.height - 1 - y) * s->pitch + 3 * x,
@@ -42,14 +44,20 @@ std::vector<uint8_t> CoreHeaderBmp(const Image& image)
 {
     std::vector<uint8_t> full = EncodeBmp(image), out = {'B', 'M'};
     // File size, reserved, pixel offset, header size; width, height, planes, bits per pixel.
-    for (auto [value, bytes] : {std::pair{uint32_t(full.size() - 28), 4}, {0u, 4}, {26u, 4}, {12u, 4},
-                                {uint32_t(image.width), 2}, {uint32_t(image.height), 2}, {1u, 2}, {24u, 2}})
+    for (auto [value, bytes] : {std::pair{uint32_t(full.size() - 28), 4},
+                                {0u, 4},
+                                {26u, 4},
+                                {12u, 4},
+                                {uint32_t(image.width), 2},
+                                {uint32_t(image.height), 2},
+                                {1u, 2},
+                                {24u, 2}})
         AppendLE(out, value, bytes);
     out.insert(out.end(), full.begin() + 54, full.end());
     return out;
 }
 
-} // namespace
+}  // namespace
 
 TEST(LoadBitmap, EveryShapeArrivesBottomRowFirstInRgb)
 {
@@ -118,7 +126,8 @@ TEST(LoadBitmap, RefusesUntrustworthyFilesWithOneLineAndAReason)
         std::string err = CaptureStderrOf([&] { s = LoadBitmap("Data/bad.bmp"); });
         EXPECT_EQ(s, nullptr) << c.reason;
         EXPECT_TRUE(err.rfind("Unable to load Data/bad.bmp: ", 0) == 0 && err.find(c.reason) != std::string::npos &&
-                    std::count(err.begin(), err.end(), '\n') == 1) << err;
+                    std::count(err.begin(), err.end(), '\n') == 1)
+            << err;
         EXPECT_NE(std::string(SDL_GetError()).find(c.reason), std::string::npos) << c.reason;
     }
     std::string err = CaptureStderrOf([&] { EXPECT_EQ(LoadBitmap("Data/none.bmp"), nullptr); });

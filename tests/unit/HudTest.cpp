@@ -1,4 +1,5 @@
-// Guards the HUD's text pass: row order and heights, message fade and 92-frame life, expiry order, slot cuts and the full-stack rules.
+// Guards the HUD's text pass: row order and heights, message fade and 92-frame life, expiry order, slot cuts and the
+// full-stack rules.
 #include "gfx/Hud.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ std::vector<std::string> RenderText(CHud& hud, std::vector<float>* greys = nullp
 
 using Rows = std::vector<std::string>;
 
-} // namespace
+}  // namespace
 
 TEST(Hud, LinesBottomUpForOneFrameAndMessagesAboveThem)
 {
@@ -81,7 +82,8 @@ TEST(Hud, TextsAndCountsStayInsideTheSlots)
     EXPECT_EQ(hud.lines[2][0], '\0');  // the cut text wrote nothing beyond its slot
     for (int i = 2; i < HUD_SLOTS + 5; ++i)
         hud.AddText(("line" + std::to_string(i)).c_str());
-    EXPECT_TRUE(hud.lineCount == HUD_SLOTS && hud.lines[HUD_SLOTS - 1] == std::string("line49"));  // later lines dropped
+    EXPECT_TRUE(hud.lineCount == HUD_SLOTS &&
+                hud.lines[HUD_SLOTS - 1] == std::string("line49"));  // later lines dropped
 
     for (int i = 0; i < HUD_SLOTS; ++i)
         hud.AddFadedText(("msg" + std::to_string(i)).c_str());

@@ -1,12 +1,11 @@
-// Guards how an import lays a source over the map grid, scales and textures it: one vertex per sample, the cap's
-// reduction by any ratio, square cells from uneven spacing, true proportions kept in the 16-bit cell size and height
-// scale, and real land textured by its altitude and true slope.
+// Guards how an import lays a source over the grid: a vertex per sample, the cap's reduction by any ratio, square
+// cells from uneven spacing, true proportions in the 16-bit fields, land textured by altitude and slope, smooth voids.
+#include "tools/map/ImportPlan.h"
 #include "tools/assets/TerrainTextures.h"
-#include "tools/shot/SampleDem.h"
 #include "tools/assets/TileTexturing.h"
 #include "tools/map/EarthScale.h"
 #include "tools/map/ElevationGrid.h"
-#include "tools/map/ImportPlan.h"
+#include "tools/shot/SampleDem.h"
 #include "world/MapFile.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +37,8 @@ ImportPlan Plan(const Model& m, const WorldOptions& options, std::vector<uint8_t
     ImportPlan plan;
     std::string error;
     SourceWindow window;
-    EXPECT_FALSE(ResolveRegion(m.header, options, window, error) || PlanGrid(m.header, window, options, plan, error)) << error;
+    EXPECT_FALSE(ResolveRegion(m.header, options, window, error) || PlanGrid(m.header, window, options, plan, error))
+        << error;
     CGridSampler grid(window, plan.Columns(), plan.Rows(), plan.stepX, plan.stepY);
     for (int y = 0; y < m.header.height; ++y)
         grid.AddRow(y, &m.metres[size_t(y) * m.header.width], m.header.width);
@@ -50,7 +50,7 @@ ImportPlan Plan(const Model& m, const WorldOptions& options, std::vector<uint8_t
     return plan;
 }
 
-} // namespace
+}  // namespace
 
 // Heights 100 .. 354 m, 30 m apart: one step is a metre, a thirtieth of a cell. At cell size 8 the nearest height
 // scale is 27 (1.25 % steep), so the nearest good size is 9 with 30, exact; exaggerated twice, 60.
@@ -60,7 +60,8 @@ TEST(ImportPlan, TrueScaleKeepsTheSamplesAndTheirProportions)
     WorldOptions options;
     std::vector<uint8_t> heights;
     ImportPlan plan = Plan(m, options, &heights);
-    EXPECT_TRUE(plan.subdivisions == 8 && plan.Columns() == 25 && plan.Rows() == 9 && plan.reduction == 1 && plan.trueScale);
+    EXPECT_TRUE(plan.subdivisions == 8 && plan.Columns() == 25 && plan.Rows() == 9 && plan.reduction == 1 &&
+                plan.trueScale);
     EXPECT_TRUE(plan.cellSize == 9 && plan.heightScale == 30) << plan.cellSize << " " << plan.heightScale;
     EXPECT_NEAR(plan.reliefMetres, 254.0, 1e-6);
     EXPECT_NEAR(plan.ratioError, 0.0, 1e-9);
@@ -95,8 +96,8 @@ TEST(ImportPlan, UnevenSpacingIsResampledToSquareCells)
     ImportPlan plan = Plan(m, WorldOptions(), &heights);
     EXPECT_DOUBLE_EQ(plan.stepY, 2.0 / 3.0);
     ASSERT_EQ(plan.Rows(), 7u);
-    EXPECT_EQ(plan.padRows, 6 - 3);  // 3 cells of 20 m down, padded to a tile of 6
-    EXPECT_EQ(heights[plan.Columns() * 1], 85);   // 2/3 of 127 steps
+    EXPECT_EQ(plan.padRows, 6 - 3);              // 3 cells of 20 m down, padded to a tile of 6
+    EXPECT_EQ(heights[plan.Columns() * 1], 85);  // 2/3 of 127 steps
     EXPECT_EQ(heights[plan.Columns() * 2], 169);
     EXPECT_EQ(heights[plan.Columns() * 3], 254);  // the bottom row, then its copies
     EXPECT_EQ(heights[plan.Columns() * 6], 254);
@@ -119,7 +120,8 @@ TEST(ImportPlan, SourcesOverTheCapKeepTheWholeVertexBudget)
         std::string error;
         EXPECT_FALSE(PlanGrid(m, SourceWindow{0, 0, w, h}, WorldOptions(), plan, error));
         const uint64_t vertices = uint64_t(plan.Columns()) * plan.Rows();
-        EXPECT_TRUE(vertices <= MAP_MAX_VERTICES && vertices > MAP_MAX_VERTICES * 0.99) << w << "x" << h << ": " << vertices;
+        EXPECT_TRUE(vertices <= MAP_MAX_VERTICES && vertices > MAP_MAX_VERTICES * 0.99)
+            << w << "x" << h << ": " << vertices;
         return plan;
     };
     EXPECT_EQ(planFor(4096, 4096, 0, 0).reduction, 1.0);
@@ -129,7 +131,8 @@ TEST(ImportPlan, SourcesOverTheCapKeepTheWholeVertexBudget)
     Heightmap picture;
     picture.width = 10000, picture.height = 8000;
     ImportPlan wide = planFor(10000, 8000, 0, 0);
-    EXPECT_NE(DescribePlan(picture, WorldOptions(), wide).find("resampled to one vertex per 2.184 samples"), std::string::npos)
+    EXPECT_NE(DescribePlan(picture, WorldOptions(), wide).find("resampled to one vertex per 2.184 samples"),
+              std::string::npos)
         << DescribePlan(picture, WorldOptions(), wide);
 }
 
@@ -139,7 +142,12 @@ TEST(ImportPlan, SourcesOverTheCapKeepTheWholeVertexBudget)
 // bare rock; at 36.5 degrees north the snow line lies far above it all, and the plateau is grass.
 TEST(ImportPlan, RealLandIsTexturedByAltitudeAndTrueSlope)
 {
-    auto metres = [](int x, int) { return x < 48 ? -200.0 + 3 * x : x < 96 ? 10.0 * (x - 47) : x < 120 ? 490.0 + 113 * (x - 95) : 3200.0 + 2 * (x - 120); };
+    auto metres = [](int x, int) {
+        return x < 48    ? -200.0 + 3 * x
+               : x < 96  ? 10.0 * (x - 47)
+               : x < 120 ? 490.0 + 113 * (x - 95)
+                         : 3200.0 + 2 * (x - 120);
+    };
     const Model m = MakeModel(193, 49, 30.0, 30.0, metres);
     std::vector<uint8_t> firstTiles;
     for (double exaggeration : {1.0, 3.0}) {
@@ -149,7 +157,8 @@ TEST(ImportPlan, RealLandIsTexturedByAltitudeAndTrueSlope)
             std::vector<uint8_t> heights;
             ImportPlan plan = Plan(m, options, &heights);
             ASSERT_EQ(plan.subdivisions, 8);
-            MapFileData map = MapForParams({0, plan.tilesAcross, plan.tilesDown, plan.subdivisions, plan.cellSize, plan.heightScale});
+            MapFileData map =
+                MapForParams({0, plan.tilesAcross, plan.tilesDown, plan.subdivisions, plan.cellSize, plan.heightScale});
             map.heights = heights;
             AssignRealTextures(map, RealGround{plan.lowMetres, plan.stepMetres, plan.cellMetres, snowLine});
             if (firstTiles.empty())
@@ -158,9 +167,15 @@ TEST(ImportPlan, RealLandIsTexturedByAltitudeAndTrueSlope)
                 uint8_t corners[4];
                 CornersOfTexture(map.tileMap[map.header.width * 3 + tx], corners);
                 const int x = int(tx) * 8;  // the tile's left corner, a tile clear of each change of ground
-                const int want = x < 40 ? MAT_WATER : x > 48 && x < 88 ? MAT_GRASS : x > 96 && x < 112 ? MAT_ROCK
-                               : x > 128 ? (snowLine == 3000.0 ? MAT_SNOW : snowLine == 3500.0 ? MAT_ROCK : MAT_GRASS) : int(corners[0]);
-                EXPECT_EQ(corners[0], want) << "x " << x << ", snow line " << snowLine << ", exaggeration " << exaggeration;
+                const int want = x < 40              ? MAT_WATER
+                                 : x > 48 && x < 88  ? MAT_GRASS
+                                 : x > 96 && x < 112 ? MAT_ROCK
+                                 : x > 128           ? (snowLine == 3000.0   ? MAT_SNOW
+                                                        : snowLine == 3500.0 ? MAT_ROCK
+                                                                             : MAT_GRASS)
+                                                     : int(corners[0]);
+                EXPECT_EQ(corners[0], want)
+                    << "x " << x << ", snow line " << snowLine << ", exaggeration " << exaggeration;
             }
             EXPECT_TRUE(snowLine != 3000.0 || map.tileMap == firstTiles) << "exaggeration " << exaggeration;
         }
@@ -190,7 +205,8 @@ TEST(ImportPlan, VoidsFillSmoothlyAgainstTheSurfaceCutAway)
             squares += (cut[i] - truth[i]) * (cut[i] - truth[i]);
         }
     EXPECT_LT(worst, 0.05);
-    EXPECT_LT(std::sqrt(squares / (200 * 300)), 365.0);  // 356 m; bands from the rim inwards gave 375 m, and seams of 1,200 m
+    EXPECT_LT(std::sqrt(squares / (200 * 300)),
+              365.0);  // 356 m; bands from the rim inwards gave 375 m, and seams of 1,200 m
     std::vector<float> none(16, NAN), extreme = {3e38f, NAN, NAN, -3e38f, NAN, 3e38f};  // relaxing past them overflowed
     EXPECT_EQ(FillVoids(none, 4, 4), -1);
     EXPECT_EQ(FillVoids(extreme, 3, 2), 3);

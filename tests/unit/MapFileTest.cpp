@@ -1,4 +1,5 @@
-// Guards the map file: header fields and derived sizes, light bytes taken in place, the gap before the tile map, texture paths, and every hostile file (each fault, truncation in each part, sizes whose products wrap) refused with its line before anything is built.
+// Guards the map file: header fields and derived sizes, light bytes in place, the gap before the tile map, texture
+// paths, every hostile file (each fault, truncation in each part, wrapping sizes) refused before anything is built.
 #include "tests/support/TempDir.h"
 #include "tests/support/TestMaps.h"
 #include "world/Map.h"
@@ -21,7 +22,7 @@ std::vector<std::string> ValidateExact(const std::vector<uint8_t>& bytes, size_t
     return ValidateMapFile(copy.get(), size, out);
 }
 
-} // namespace
+}  // namespace
 
 TEST(MapFile, HeaderFieldsAndDerivedSizes)
 {
@@ -35,7 +36,8 @@ TEST(MapFile, HeaderFieldsAndDerivedSizes)
     CMap map;
     LoadTestGrid(map, one);
     EXPECT_TRUE(map.vertexCount == 4 && map.triangleCount == 2);
-    EXPECT_EQ(std::vector<float>(map.vertices.begin(), map.vertices.end()), (std::vector<float>{0, 0, 10, 8, 0, 20, 0, 8, 30, 8, 8, 40}));  // z unscaled
+    EXPECT_EQ(std::vector<float>(map.vertices.begin(), map.vertices.end()),
+              (std::vector<float>{0, 0, 10, 8, 0, 20, 0, 8, 30, 8, 8, 40}));  // z unscaled
 
     MapFileData file = TestMap(3, 2, 4, 16, 50);
     file.header.extraWord = 0xDEADBEEF;
@@ -49,7 +51,8 @@ TEST(MapFile, HeaderFieldsAndDerivedSizes)
     EXPECT_FLOAT_EQ(map.heightScale, 0.5f);
     ExpectNear(map.lightDir, Vec3(257.0039f, 2.0078f, 0.011765f), 1e-3f);  // the bytes taken in place, not shifted down
 
-    for (auto [number, path] : {std::pair{7u, "Data/Tex0007.bmp"}, {0u, "Data/Tex0000.bmp"}, {12345u, "Data/Tex12345.bmp"}})
+    for (auto [number, path] :
+         {std::pair{7u, "Data/Tex0007.bmp"}, {0u, "Data/Tex0000.bmp"}, {12345u, "Data/Tex12345.bmp"}})
         EXPECT_EQ(MapTexturePath(number), path);
 }
 
@@ -88,7 +91,8 @@ TEST(MapFile, HostileFilesAreRefusedBeforeAnythingIsBuilt)
         {[](auto& b) { b = WithLE(b, 8, 0); }, "height is 0"},
         {[](auto& b) { b = WithLE(b, 18, 0, 2); }, "texture count is 0"},
         {[](auto& b) { b[44] = 2; }, "tile 4 uses texture 2 of a table of 2"},
-        {[](auto& b) { b = WithLE(b, 0, uint32_t(b.size() + 1)); }, "tile map offset 164 is beyond the end of the file (163 bytes)"},
+        {[](auto& b) { b = WithLE(b, 0, uint32_t(b.size() + 1)); },
+         "tile map offset 164 is beyond the end of the file (163 bytes)"},
         {[](auto& b) { b = WithLE(b, 0, uint32_t(b.size())); }, "map file is truncated in the tile map"},
         {[](auto& b) { b = WithLE(b, 4, 4097), b = WithLE(b, 8, 4096), b = WithLE(b, 16, 1, 2); },
          "map is too large: 4098 x 4097 vertices (at most 16777216 in all)"},
@@ -108,7 +112,8 @@ TEST(MapFile, HostileFilesAreRefusedBeforeAnythingIsBuilt)
         std::string err = CaptureStderrOf([&] { EXPECT_TRUE(map.Load("Data/map1.raw")); });
         EXPECT_EQ(err, "Unable to load Data/map1.raw: " + fault + "\n");
         EXPECT_EQ(SDL_GetError(), fault);
-        EXPECT_TRUE(map.vertexCount == 0 && map.vertices.empty() && map.tileMap.empty() && map.textures.empty()) << "something was built";
+        EXPECT_TRUE(map.vertexCount == 0 && map.vertices.empty() && map.tileMap.empty() && map.textures.empty())
+            << "something was built";
     }
     CMap map;
     std::string err = CaptureStderrOf([&] { EXPECT_TRUE(map.Load("Data/none.raw")); });
@@ -119,9 +124,13 @@ TEST(MapFile, HostileFilesAreRefusedBeforeAnythingIsBuilt)
 // as the small number they wrap to; 4096 x 4096 vertices, exactly 2^24, is not.
 TEST(MapFile, SizeProductsThatWrapAreTooLarge)
 {
-    const std::tuple<uint32_t, uint16_t, std::string> cases[] = {  // square maps: tiles a side, subdivisions
-        {2048, 64, "131073 x 131073"}, {65537, 65535, "4294967296 x 4294967296"},
-        {0xFFFFFFFFu, 65535, "281470681677826 x 281470681677826"}, {4096, 1, "4097 x 4097"}, {4095, 1, ""}};
+    const std::tuple<uint32_t, uint16_t, std::string> cases[] = {
+        // square maps: tiles a side, subdivisions
+        {2048, 64, "131073 x 131073"},
+        {65537, 65535, "4294967296 x 4294967296"},
+        {0xFFFFFFFFu, 65535, "281470681677826 x 281470681677826"},
+        {4096, 1, "4097 x 4097"},
+        {4095, 1, ""}};
     for (const auto& [tiles, subdivisions, vertices] : cases) {
         MapFileData map = TestMap(1, 1, 1, 1, 1);
         map.header.width = map.header.height = tiles;

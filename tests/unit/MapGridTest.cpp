@@ -1,4 +1,5 @@
-// Guards the grid: wrong corners or weights in the height query, the far edge or off-grid points mishandled, normals flipped or averaged over the wrong cells (computed once per grid, or vertex by vertex).
+// Guards the grid: wrong corners or weights in the height query, the far edge or off-grid points mishandled, normals
+// flipped or averaged over the wrong cells (computed once per grid, or vertex by vertex).
 #include "tests/support/TestMaps.h"
 #include "world/Map.h"
 
@@ -10,9 +11,12 @@
 
 namespace {
 
-Vec3 NormalOf(const CMap& map, uint32_t v) { return Vec3(map.normals[3 * v], map.normals[3 * v + 1], map.normals[3 * v + 2]); }
+Vec3 NormalOf(const CMap& map, uint32_t v)
+{
+    return Vec3(map.normals[3 * v], map.normals[3 * v + 1], map.normals[3 * v + 2]);
+}
 
-} // namespace
+}  // namespace
 
 TEST(MapGrid, HeightAtVerticesBetweenThemAndOnTheEdges)
 {
@@ -24,16 +28,26 @@ TEST(MapGrid, HeightAtVerticesBetweenThemAndOnTheEdges)
             EXPECT_FLOAT_EQ(map.GetHeight(col * 10.0f, row * 10.0f), BumpyHeight(col, row) * k) << col << ", " << row;
     // Along a row, a cell's middle, 0.1 along x, 0.2 along y, then the far edges (inside) and corner.
     auto h = BumpyHeight;
-    const float between[][3] = {{15, 20, (h(1, 2) + h(2, 2)) * 0.5f}, {25, 5, (h(2, 0) + h(3, 0) + h(2, 1) + h(3, 1)) * 0.25f},
-                                {21, 10, h(2, 1) * 0.9f + h(3, 1) * 0.1f}, {20, 12, h(2, 1) * 0.8f + h(2, 2) * 0.2f},
-                                {60, 15, (h(6, 1) + h(6, 2)) * 0.5f}, {35, 40, (h(3, 4) + h(4, 4)) * 0.5f}, {60, 40, float(h(6, 4))}};
+    const float between[][3] = {{15, 20, (h(1, 2) + h(2, 2)) * 0.5f},
+                                {25, 5, (h(2, 0) + h(3, 0) + h(2, 1) + h(3, 1)) * 0.25f},
+                                {21, 10, h(2, 1) * 0.9f + h(3, 1) * 0.1f},
+                                {20, 12, h(2, 1) * 0.8f + h(2, 2) * 0.2f},
+                                {60, 15, (h(6, 1) + h(6, 2)) * 0.5f},
+                                {35, 40, (h(3, 4) + h(4, 4)) * 0.5f},
+                                {60, 40, float(h(6, 4))}};
     for (const auto& b : between)
         EXPECT_FLOAT_EQ(map.GetHeight(b[0], b[1]), b[2] * k) << b[0] << ", " << b[1];
     EXPECT_TRUE(map.Contains(60.0f, 40.0f));
 
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-    for (auto [x, y] : {std::pair{-0.001f, 5.0f}, {5.0f, -0.001f}, {60.01f, 5.0f}, {5.0f, 40.01f}, {nan, 5.0f},
-                        {5.0f, nan}, {1e30f, 5.0f}, {-inf, 5.0f}}) {
+    for (auto [x, y] : {std::pair{-0.001f, 5.0f},
+                        {5.0f, -0.001f},
+                        {60.01f, 5.0f},
+                        {5.0f, 40.01f},
+                        {nan, 5.0f},
+                        {5.0f, nan},
+                        {1e30f, 5.0f},
+                        {-inf, 5.0f}}) {
         EXPECT_TRUE(map.GetHeight(x, y) == 0.0f && !map.Contains(x, y)) << x << ", " << y;
     }
     // Ground at height 0 is ground; a map never loaded has none.
@@ -63,7 +77,8 @@ TEST(MapGrid, NormalsOfFlatSlopedAndEdgeVertices)
     // Cells on the grid only: not before it, not wrapping past the last column or row.
     Vec3 acc;
     EXPECT_TRUE(slope.CellNormal(0, acc));
-    for (int32_t off : {-1, int32_t(slope.columns - 1), int32_t(slope.columns * (slope.rows - 1)), int32_t(slope.vertexCount)})
+    for (int32_t off :
+         {-1, int32_t(slope.columns - 1), int32_t(slope.columns * (slope.rows - 1)), int32_t(slope.vertexCount)})
         EXPECT_FALSE(slope.CellNormal(off, acc)) << off;
     ExpectNear(acc, Vec3(-r, 0, r));
 
@@ -80,9 +95,14 @@ TEST(MapGrid, NormalsOfFlatSlopedAndEdgeVertices)
         return sum;
     };
     const std::pair<int32_t, Vec3> cases[] = {
-        {0, mean({0})}, {c - 1, mean({c - 2})}, {c * c - 1, mean({c * c - c - 2})},
-        {2 * c, mean({c, 2 * c})}, {3 * c - 1, mean({2 * c - 2, 3 * c - 2})}, {2, mean({1, 2})},
-        {2 * c + 2, mean({c + 1, c + 2, 2 * c + 1, 2 * c + 2})}, {c + 1, mean({0, 1, c, c + 1})},
+        {0, mean({0})},
+        {c - 1, mean({c - 2})},
+        {c * c - 1, mean({c * c - c - 2})},
+        {2 * c, mean({c, 2 * c})},
+        {3 * c - 1, mean({2 * c - 2, 3 * c - 2})},
+        {2, mean({1, 2})},
+        {2 * c + 2, mean({c + 1, c + 2, 2 * c + 1, 2 * c + 2})},
+        {c + 1, mean({0, 1, c, c + 1})},
     };
     for (const auto& [v, want] : cases) {
         ExpectNear(NormalOf(map, uint32_t(v)), want);
@@ -90,4 +110,3 @@ TEST(MapGrid, NormalsOfFlatSlopedAndEdgeVertices)
         ExpectNear(NormalOf(map, uint32_t(v)), want);
     }
 }
-

@@ -1,4 +1,5 @@
-// Guards terravell-map's, the game's and the other tools' command lines: light words the game cannot decode or nearest to the sun asked for, option parsing and refusals, heightmap decoding (formats, byte order, hostile pictures), resampling and height quantising, what generate and import write against what the game reads, info's verdict and report against the game's, overwriting without --force, and --help, --version and usage errors of every tool.
+// Guards the tools' command lines: light words, option parsing and refusals, heightmap decoding (formats, byte order,
+// hostile pictures), what generate and import write against what the game reads, info, --force, --help, --version.
 #include "base/GameFacts.h"
 #include "tests/support/GeoTiffWriter.h"
 #include "tests/support/TempDir.h"
@@ -17,12 +18,12 @@
 #include <zlib.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
-#include <cstdlib>
-#include <tuple>
 #include <sys/wait.h>
+#include <tuple>
 
 namespace {
 
@@ -53,7 +54,8 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 
 std::vector<uint8_t> Pgm(int w, int h, int maxValue, const std::vector<uint32_t>& samples)
 {
-    std::string head = "P5\n# a comment\n" + std::to_string(w) + " " + std::to_string(h) + "\n" + std::to_string(maxValue) + "\n";
+    std::string head =
+        "P5\n# a comment\n" + std::to_string(w) + " " + std::to_string(h) + "\n" + std::to_string(maxValue) + "\n";
     std::vector<uint8_t> bytes(head.begin(), head.end());
     for (uint32_t s : samples) {
         if (maxValue > 255)
@@ -120,19 +122,22 @@ MapFileData ReadBack(const std::string& path)
     return map;
 }
 
-} // namespace
+}  // namespace
 
 TEST(MapTool, OptionsParseTheDocumentedFormsAndRefuseTheRest)
 {
     WorldOptions o;
     std::string error;
     for (int again = 0; again < 2; ++again) {  // getopt's state starts afresh
-        ASSERT_FALSE(ParseWorldOptions(Command::Generate, {"--tiles=5x3", "--roughness", "0.25", "-o", "out", "--with-assets=/x"}, o, error)) << error;
+        ASSERT_FALSE(ParseWorldOptions(
+            Command::Generate, {"--tiles=5x3", "--roughness", "0.25", "-o", "out", "--with-assets=/x"}, o, error))
+            << error;
         EXPECT_TRUE(o.params.tilesAcross == 5 && o.params.tilesDown == 3 && o.params.roughness == 0.25f);
         EXPECT_TRUE(o.withAssets && o.assetDir == "/x" && o.params.lightWord == DEFAULT_MAP_LIGHT_WORD);
     }
     // One sun angle given: the other is the default world's; azimuth wraps.
-    ASSERT_FALSE(ParseWorldOptions(Command::Generate, {"--sun-azimuth", "-270", "--sun-elevation", "10", "-o", "d"}, o, error));
+    ASSERT_FALSE(
+        ParseWorldOptions(Command::Generate, {"--sun-azimuth", "-270", "--sun-elevation", "10", "-o", "d"}, o, error));
     EXPECT_DOUBLE_EQ(o.sunAzimuth, 90.0);
     EXPECT_NEAR(SunAnglesOfWord(o.params.lightWord).elevation, 10.0, 0.2);
     // A light word holds few directions: above 44.9 degrees at azimuth 90 the nearest is straight up.
@@ -149,13 +154,15 @@ TEST(MapTool, OptionsParseTheDocumentedFormsAndRefuseTheRest)
         {{"-o", "d", "--seed"}, "--seed needs a value"},
         {{"-o", "d", "--force=yes"}, "--force takes no value"},
         {{"-o", "d", "--tiles", "4096x4096", "--subdivisions", "1"}, "a grid of 4097 x 4097 vertices is more than"},
-        {{"-o", "d", "--tiles", "4294967295x1", "--subdivisions", "65535"}, "a grid of 281470681677826 x 65536 vertices"},
+        {{"-o", "d", "--tiles", "4294967295x1", "--subdivisions", "65535"},
+         "a grid of 281470681677826 x 65536 vertices"},
     };
     for (const auto& [args, want] : refused) {
         EXPECT_TRUE(ParseWorldOptions(Command::Generate, args, o, error)) << want;
         EXPECT_EQ(error.rfind(want, 0), 0u) << "got: " << error;
     }
-    EXPECT_FALSE(ParseWorldOptions(Command::Generate, {"-o", "d", "--tiles", "4095x4095", "--subdivisions", "1"}, o, error));
+    EXPECT_FALSE(
+        ParseWorldOptions(Command::Generate, {"-o", "d", "--tiles", "4095x4095", "--subdivisions", "1"}, o, error));
     EXPECT_TRUE(ParseWorldOptions(Command::Import, {"a.png", "-o", "d", "--seed", "3"}, o, error));
     EXPECT_TRUE(ParseWorldOptions(Command::Import, {"-o", "d"}, o, error));
     EXPECT_EQ(error, "import needs a HEIGHTMAP file");
@@ -165,9 +172,18 @@ TEST(MapTool, OptionsParseTheDocumentedFormsAndRefuseTheRest)
 // pick the word, ties included, that trying all 2^24 would.
 TEST(SunDirection, PrunedSearchFindsTheWordOfTheFullSearch)
 {
-    for (auto [elevation, azimuth] : {std::pair{0.0, 0.0}, {0.0, 90.0}, {10.0, 90.0}, {44.9, 90.0}, {45.0, 90.0},
-                                      {90.0, 0.0}, {30.0, 45.0}, {5.0, 200.0}, {60.0, 300.0}, {1.0, 1.0}}) {
-        const double e = elevation * M_PI / 180, a = azimuth * M_PI / 180, want[3] = {std::cos(e) * std::cos(a), std::cos(e) * std::sin(a), std::sin(e)};
+    for (auto [elevation, azimuth] : {std::pair{0.0, 0.0},
+                                      {0.0, 90.0},
+                                      {10.0, 90.0},
+                                      {44.9, 90.0},
+                                      {45.0, 90.0},
+                                      {90.0, 0.0},
+                                      {30.0, 45.0},
+                                      {5.0, 200.0},
+                                      {60.0, 300.0},
+                                      {1.0, 1.0}}) {
+        const double e = elevation * M_PI / 180, a = azimuth * M_PI / 180,
+                     want[3] = {std::cos(e) * std::cos(a), std::cos(e) * std::sin(a), std::sin(e)};
         double best = -2.0, bestLength = 0.0;
         uint32_t bestWord = 0;
         for (uint32_t word = 1; word < (1u << 24); ++word) {
@@ -209,12 +225,17 @@ TEST(MapTool, HeightmapsAreReadAsStoredAndHostileOnesRefused)
     uLongf packedSize = packed.size();
     ASSERT_EQ(compress(packed.data(), &packedSize, row.data(), row.size()), Z_OK);
     packed.resize(packedSize);
-    ASSERT_EQ(Decode(PngChunks(2, 1, 8, 3, {{"PLTE", {200, 100, 50, 90, 90, 90}}, {"tRNS", {0}}, {"IDAT", packed}, {"IEND", {}}}), m, v), "");
+    ASSERT_EQ(Decode(PngChunks(2, 1, 8, 3,
+                               {{"PLTE", {200, 100, 50, 90, 90, 90}}, {"tRNS", {0}}, {"IDAT", packed}, {"IEND", {}}}),
+                     m, v),
+              "");
     EXPECT_NEAR(v[0] / m.maxValue, (0.299 * 200 + 0.587 * 100 + 0.114 * 50) / 255.0, 1e-4);
 
     auto bytes = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
-    std::vector<uint8_t> pgm = Pgm(4, 4, 255, std::vector<uint32_t>(16, 9)), png = Png(16, 16, true, std::vector<uint16_t>(256, 300));
-    std::vector<uint8_t> bmp = EncodeBmp(SolidImage(2, 2, 1, 2, 3)), wide = PngChunks(65536, 1, 8, 0, {{"IDAT", packed}});
+    std::vector<uint8_t> pgm = Pgm(4, 4, 255, std::vector<uint32_t>(16, 9)),
+                         png = Png(16, 16, true, std::vector<uint16_t>(256, 300));
+    std::vector<uint8_t> bmp = EncodeBmp(SolidImage(2, 2, 1, 2, 3)),
+                         wide = PngChunks(65536, 1, 8, 0, {{"IDAT", packed}});
     bmp[28] = 8;
     std::vector<uint8_t> voids(2 * 1201 * 1201, 0);
     for (size_t i = 0; i < voids.size(); i += 2)
@@ -231,16 +252,18 @@ TEST(MapTool, HeightmapsAreReadAsStoredAndHostileOnesRefused)
         {voids, "SRTM tile holds only voids"},
         {wide, "image of 65536x1 is too large (sides up to 16385, 2^27 pixels in all)"},
         {bmp, "expected a 24-bit uncompressed BMP, found 8 bits per pixel"},
-        {PngChunks(0, 5, 8, 0, {}), "PNG: Invalid IHDR data (Image width is zero in IHDR)"},  // libpng's own reason kept
+        {PngChunks(0, 5, 8, 0, {}),
+         "PNG: Invalid IHDR data (Image width is zero in IHDR)"},  // libpng's own reason kept
     };
     for (const auto& [file, want] : refused)
         EXPECT_EQ(Decode(file, m, v).rfind(want, 0), 0u) << want;
     for (size_t keep : {size_t(8), size_t(20), size_t(40), png.size() / 2, png.size() - 13})
-        EXPECT_EQ(Decode(std::vector<uint8_t>(png.begin(), png.begin() + long(keep)), m, v).rfind("PNG: ", 0), 0u) << keep;
+        EXPECT_EQ(Decode(std::vector<uint8_t>(png.begin(), png.begin() + long(keep)), m, v).rfind("PNG: ", 0), 0u)
+            << keep;
 }
 
-// An SRTM tile: big-endian metres, the northern row first, voids filled from their neighbours, the corner from its name.
-// An SRTM tile south of the equator and west of Greenwich: big-endian metres, the northern row first, voids left
+// An SRTM tile: big-endian metres, the northern row first, voids filled from their neighbours, the corner from its
+// name. An SRTM tile south of the equator and west of Greenwich: big-endian metres, the northern row first, voids left
 // for the filling, the corner and the latitude from its name; --region in degrees takes a window at full resolution.
 TEST(MapTool, SrtmTilesAreReadNorthFirstAndPlacedByTheirName)
 {
@@ -273,7 +296,8 @@ TEST(MapTool, SrtmTilesAreReadNorthFirstAndPlacedByTheirName)
     ToolRun run = Map({"import", "S23W044.hgt", "-o", "srtm"});
     EXPECT_TRUE(Has(run.out, "spacing: 85.75 m across, 92.28 m down (3 arc-seconds at latitude -22.50)")) << run.out;
     MapFileData imported = ReadBack("srtm/map1.raw");
-    EXPECT_TRUE(imported.Columns() == 1201 && imported.header.cellSize == 8 && imported.header.heightScale == 132) << run.out;
+    EXPECT_TRUE(imported.Columns() == 1201 && imported.header.cellSize == 8 && imported.header.heightScale == 132)
+        << run.out;
     EXPECT_TRUE(Has(run.out, "snow above 5175 m (the snow line at its latitude)")) << run.out;
     // Only the textures the tiles name, each the picture the whole set has for its tiles of 6 cells.
     EXPECT_EQ(std::set<uint8_t>(imported.tileMap.begin(), imported.tileMap.end()).size(), imported.header.textureCount);
@@ -282,12 +306,17 @@ TEST(MapTool, SrtmTilesAreReadNorthFirstAndPlacedByTheirName)
     for (uint8_t t = 0; t < TERRAIN_TEXTURE_COUNT; ++t)
         if (std::count(imported.textureNumbers.begin(), imported.textureNumbers.end(), TerrainTextureNumber(t))) {
             const std::vector<uint8_t> want = EncodeBmp(all[t]);
-            EXPECT_TRUE(Text("srtm/" + TerrainTextureFileName(TerrainTextureNumber(t))) == std::string(want.begin(), want.end())) << int(t);
+            EXPECT_TRUE(Text("srtm/" + TerrainTextureFileName(TerrainTextureNumber(t))) ==
+                        std::string(want.begin(), want.end()))
+                << int(t);
         }
     // A quarter degree square from 43.75 W, 22 S: samples 300 .. 600 across and 0 .. 300 down, one vertex each.
     run = Map({"import", "S23W044.hgt", "-o", "part", "--region", "-43.75,-22.25,-43.5,-22deg"});
-    EXPECT_TRUE(Has(run.out, "region: samples 300 .. 600 across and 0 .. 300 down, 301 x 301 of the file's 1201 x 1201")) << run.out;
-    EXPECT_TRUE(Has(run.out, "grid: 302 x 323 vertices in 43 x 46 tiles of 7 x 7 cells, resampled to square cells")) << run.out;
+    EXPECT_TRUE(
+        Has(run.out, "region: samples 300 .. 600 across and 0 .. 300 down, 301 x 301 of the file's 1201 x 1201"))
+        << run.out;
+    EXPECT_TRUE(Has(run.out, "grid: 302 x 323 vertices in 43 x 46 tiles of 7 x 7 cells, resampled to square cells"))
+        << run.out;
 }
 
 // Crafted files and asked-for scales: every figure comes from the file, or a line says why not; what the map cannot
@@ -304,11 +333,13 @@ TEST(MapTool, CraftedFilesGiveTheRightFigureOrOneLine)
     for (int i = 0; i < 1201 * 1200 * 2; ++i)
         pgm.push_back(uint8_t(i * 7 / 1201));
     dir.Write("N36W085.pgm", pgm);
-    auto tiff = [](const std::string& name, uint16_t format, uint16_t bits, std::vector<double> scale, std::vector<double> matrix, double high) {
+    auto tiff = [](const std::string& name, uint16_t format, uint16_t bits, std::vector<double> scale,
+                   std::vector<double> matrix, double high) {
         std::vector<double> samples(49 * 33);
         for (size_t i = 0; i < samples.size(); ++i)
             samples[i] = i % 49 == 48 ? high : double(i % 49 + i / 49);
-        GeoTiffShape shape{49, 33, format, bits, COMPRESSION_NONE, 0, 1, 9001, scale, scale.empty() ? std::vector<double>{} : std::vector<double>(6, 0.0)};
+        GeoTiffShape shape{49, 33, format, bits,  COMPRESSION_NONE,
+                           0,  1,  9001,   scale, scale.empty() ? std::vector<double>{} : std::vector<double>(6, 0.0)};
         shape.matrix = matrix;
         EXPECT_FALSE(WriteGeoTiff(name, shape, samples));
     };
@@ -326,32 +357,40 @@ TEST(MapTool, CraftedFilesGiveTheRightFigureOrOneLine)
         int status;
         std::string want;  // a part of what it prints, out and err
     } cases[] = {
-        {{"N46E010.hgt"}, 0, "heights 257 .. 257 m\nspacing: 63.97 m across, 92.63 m down (3 arc-seconds at latitude 46.50)"},
+        // clang-format off
+        {{"N46E010.hgt"}, 0, "257 .. 257 m\nspacing: 63.97 m across, 92.63 m down (3 arc-seconds at latitude 46.50)"},
         {{"N46E010.hgt"}, 0, "heights: 257.0 .. 257.0 m, a relief of 0.0 m"},
-        {{"N91E000.hgt"}, 0, "scale: unknown: the name N91E000.hgt is not a tile's: latitudes run to 89 and longitudes to 179, so"},
+        {{"N91E000.hgt"}, 0, "scale: unknown: the name N91E000.hgt is not a tile's: latitudes run to 89 and"},
         {{"N90E000.hgt"}, 0, "the name N90E000.hgt is not a tile's: latitudes run to 89"},
         {{"N10E181.hgt"}, 0, "the name N10E181.hgt is not a tile's: latitudes run to 89 and longitudes to 179"},
-        {{"X36W085.hgt"}, 0, "the name X36W085.hgt is not a tile's (like N46E010.hgt), so its latitude and spacing are unknown"},
+        {{"X36W085.hgt"}, 0, "the name X36W085.hgt is not a tile's (like N46E010.hgt), so its latitude and"},
         {{"N-5E010.hgt"}, 0, "the name N-5E010.hgt is not a tile's (like N46E010.hgt)"},
-        {{"N36W085.pgm"}, 0, "16-bit binary PGM\ngrid: 1201 x 1201 vertices in 150 x 150 tiles of 8 x 8 cells, one per source sample; the last 1 row padded"},
+        {{"N36W085.pgm"}, 0, "16-bit binary PGM\ngrid: 1201 x 1201 vertices in 150 x 150 tiles of 8 x 8 cells, one per "
+                             "source sample; the last 1 row padded"},
         {{"N36W085.pgm"}, 0, "scale: unknown: the file gives no pixel size"},
-        {{"turned45.tif"}, 0, "spacing: 30.00 m across, 30.00 m down (pixel size 30 m, from the file; the grid is turned 45.0 degrees from north"},
-        {{"turned90.tif"}, 0, "spacing: 30.00 m across, 30.00 m down (pixel size 30 m, from the file; the grid is turned 90.0 degrees"},
-        {{"sheared.tif"}, 0, "scale: unknown: the file's grid is sheared: its rows and columns are not square to each other"},
-        {{"tiny.tif"}, 1, "terravell-map: cannot import tiny.tif: samples 1e-300 m apart across and 1e-300 m down (pixel size 1e-300 m, from the file) are outside 0.001 to 1e+06 m\n"},
-        {{"huge.tif"}, 1, "samples 1e+308 m apart across and 1e+308 m down (pixel size 1e+308 m, from the file) are outside"},
-        {{"int32.tif"}, 1, "cannot import int32.tif: heights 0 .. 2.14748e+09 m reach beyond 100 km of the sea: not metres of land"},
+        {{"turned45.tif"}, 0, "spacing: 30.00 m across, 30.00 m down (pixel size 30 m, from the file; the grid is "
+                              "turned 45.0 degrees from north"},
+        {{"turned90.tif"}, 0, "30.00 m down (pixel size 30 m, from the file; the grid is turned 90.0 degrees"},
+        {{"sheared.tif"}, 0, "scale: unknown: the file's grid is sheared: its rows and columns are not square"},
+        {{"tiny.tif"}, 1, "terravell-map: cannot import tiny.tif: samples 1e-300 m apart across and 1e-300 m down "
+                          "(pixel size 1e-300 m, from the file) are outside 0.001 to 1e+06 m\n"},
+        {{"huge.tif"}, 1, "samples 1e+308 m apart across and 1e+308 m down (pixel size 1e+308 m, from the file) are"},
+        {{"int32.tif"}, 1, "cannot import int32.tif: heights 0 .. 2.14748e+09 m reach beyond 100 km of the sea: not"},
         {{"float.tif"}, 1, "cannot import float.tif: heights 0 .. 3e+38 m reach beyond 100 km"},
         {{"dem.tif", "--tiles", "4x4"}, 0, "the source stretched over them: a cell 1.5 times as long across as down"},
-        {{"N36W085.pgm", "--pixel-size", "0.001"}, 1, "terravell-map: cannot import N36W085.pgm: a height step 2.58e+05 times a cell (258 m over 0.001 m cells"},
+        {{"N36W085.pgm", "--pixel-size", "0.001"}, 1, "terravell-map: cannot import N36W085.pgm: a height step "
+                                                      "2.58e+05 times a cell (258 m over 0.001 m cells"},
         {{"N36W085.pgm", "--pixel-size", "1000000"}, 0, "cell size 116, height scale 3; ratio error +0.24%"},
         {{"dem.tif", "--height-scale", "1", "--exaggeration", "100"}, 1, "can draw with the --height-scale\n"},
-        {{"dem.tif", "--region", "40,30,60,40"}, 0, "region: samples 40 .. 48 across and 30 .. 32 down, 9 x 3 of the file's 49 x 33"},
-        {{"dem.tif", "--region", "300,-300,600,-600m", "--snow-line", "50"}, 0, "region: samples 9 .. 20 across and 9 .. 20 down, 12 x 12 of"},
+        {{"dem.tif", "--region", "40,30,60,40"}, 0, "region: samples 40 .. 48 across and 30 .. 32 down, 9 x 3 of the"},
+        {{"dem.tif", "--region", "300,-300,600,-600m", "--snow-line", "50"}, 0, "region: samples 9 .. 20 across"},
         {{"dem.tif", "--region", "300,-300,600,-600m"}, 0, "heights: 18.0 .. 40.0 m"},
         {{"dem.tif", "--snow-line", "50"}, 0, "textures: water at and below the sea, snow above 50 m (--snow-line)"},
-        {{"dem.tif", "--region", "100,0,120,9"}, 1, "cannot import dem.tif: the region, samples 100 .. 120 across and 0 .. 9 down, lies outside the file's 49 x 33\n"},
-        {{"dem.tif", "--region", "0,0,1,1deg"}, 1, "the region is given in degrees but the file is laid out in metres: give it in samples\n"},
+        {{"dem.tif", "--region", "100,0,120,9"}, 1, "cannot import dem.tif: the region, samples 100 .. 120 across and "
+                                                    "0 .. 9 down, lies outside the file's 49 x 33\n"},
+        {{"dem.tif", "--region", "0,0,1,1deg"}, 1, "the region is given in degrees but the file is laid out in metres: "
+                                                   "give it in samples\n"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"import", "-o", "w", "--force"};
@@ -366,8 +405,9 @@ TEST(MapTool, CraftedFilesGiveTheRightFigureOrOneLine)
 TEST(MapTool, GenerateAndImportWriteWhatTheGameReadsAndReplaceNothingUnasked)
 {
     CTempDir dir;
-    ToolRun run = Map({"generate", "--seed", "11", "--tiles", "5x3", "--subdivisions", "4", "--cell-size", "3",
-                       "--height-scale", "50", "--sun-elevation", "20", "-o", "world", "--with-assets=" TERRAVELL_DATA_DIR});
+    ToolRun run =
+        Map({"generate", "--seed", "11", "--tiles", "5x3", "--subdivisions", "4", "--cell-size", "3", "--height-scale",
+             "50", "--sun-elevation", "20", "-o", "world", "--with-assets=" TERRAVELL_DATA_DIR});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(Has(run.out, "5 x 3 tiles of 4 x 4 cells, 21 x 13 vertices, 60 x 36 world units")) << run.out;
     MapFileData file = ReadBack("world/map1.raw"), made = GenerateTerrain(TerrainParams{11, 5, 3, 4, 3, 50});
@@ -382,7 +422,8 @@ TEST(MapTool, GenerateAndImportWriteWhatTheGameReadsAndReplaceNothingUnasked)
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "terravell-map: world/map1.raw already exists (use --force to replace it)\n");
     EXPECT_EQ(ReadBack("world/map1.raw").heights, file.heights);
-    ASSERT_EQ(Map({"generate", "--seed", "12", "--tiles", "5x3", "--subdivisions", "4", "-o", "world", "--force"}).status, 0);
+    ASSERT_EQ(
+        Map({"generate", "--seed", "12", "--tiles", "5x3", "--subdivisions", "4", "-o", "world", "--force"}).status, 0);
     EXPECT_NE(ReadBack("world/map1.raw").heights, file.heights) << "the seed does not reach the generator";
 
     // A PGM bright at the top, black 0 and white 255: the picture's top row is the map's row 0.
@@ -431,7 +472,8 @@ TEST(MapTool, AFailedWriteLeavesTheOldWorldWhole)
         ToolRun run = RunTool("terravell-map", {"generate", "--seed", "9", "--force", "-o", "w", assets},
                               std::string("trap '' XFSZ; ulimit -f ") + blocks + "; ");
         EXPECT_EQ(run.status, 1);
-        EXPECT_TRUE(run.err.rfind("terravell-map: cannot write w/", 0) == 0 && Has(run.err, ": File too large\n")) << run.err;
+        EXPECT_TRUE(run.err.rfind("terravell-map: cannot write w/", 0) == 0 && Has(run.err, ": File too large\n"))
+            << run.err;
         EXPECT_TRUE(snapshot() == before) << blocks;
     }
 }
@@ -456,21 +498,27 @@ TEST(MapTool, InfoAndTheGameAgree)
         {with([](MapFileData& m) { m.header.tileMapOffset = 100; }), "", "tileMapOffset  100"},
         {with([](MapFileData& m) { m.header.lightWord = 0; }), "", "only the ambient light"},
         {with([](MapFileData& m) { m.textureNumbers.assign(300, 1), m.header.textureCount = 300; }), "",
-         "  1   number 1      Data/Tex0001.bmp       2 tiles  the picture of entry 0\n  298 entries no tile names, not loaded by the game: 2, 3,"},
-        {EncodeMapFile(TestMap(4, 4, 4, 4, 100, 0)), "", "ground 0.00 (the player drops from 150)\n  reset (50, 50)  ground 0.00"},
+         "  1   number 1      Data/Tex0001.bmp       2 tiles  the picture of entry 0\n  298 entries no tile names, not "
+         "loaded by the game: 2, 3,"},
+        {EncodeMapFile(TestMap(4, 4, 4, 4, 100, 0)), "",
+         "ground 0.00 (the player drops from 150)\n  reset (50, 50)  ground 0.00"},
         {EncodeMapFile(TestMap(1, 1, 1, 1, 100, 30)), "", "  width          1 tile\n  height         1 tile\n"},
         {{}, "map file is shorter than its 32-byte header", "0 bytes, not valid"},
         {with([](MapFileData& m) { m.header.subdivisions = 0, m.header.width = 0; }), "subdivisions is 0\n  width is 0",
          "  width          0 tiles\n"},
-        {with([](MapFileData& m) { m.textureNumbers.clear(); }), "texture count is 0\n  tile 0 uses texture 0 of a table of 0", ""},
-        {cut, "map file is truncated in the texture table\n  tile map offset 40 is beyond the end of the file (36 bytes)", ""},
+        {with([](MapFileData& m) { m.textureNumbers.clear(); }),
+         "texture count is 0\n  tile 0 uses texture 0 of a table of 0", ""},
+        {cut,
+         "map file is truncated in the texture table\n  tile map offset 40 is beyond the end of the file (36 bytes)",
+         ""},
     };
     for (const auto& c : cases) {
         dir.Write("case.raw", c.bytes);
         const bool valid = c.faults.empty();
         ToolRun info = Map({"info", "case.raw"});
         EXPECT_EQ(info.status, valid ? 0 : 1) << info.out << info.err;
-        EXPECT_TRUE(Has(info.out, c.also) && Has(info.out, "\nfaults\n  " + (valid ? "none" : c.faults) + "\n")) << info.out;
+        EXPECT_TRUE(Has(info.out, c.also) && Has(info.out, "\nfaults\n  " + (valid ? "none" : c.faults) + "\n"))
+            << info.out;
         MapFileData read;
         std::string fault;
         EXPECT_EQ(ReadMapFile("case.raw", read, fault), !valid);
@@ -489,16 +537,20 @@ TEST(MapTool, EveryToolsCommandLine)
         int status;
         std::string out, err;  // a part of each
     } cases[] = {
+        // clang-format off
         {"terravell-map", {}, 2, "", "terravell-map: missing command (see terravell-map --help)\n"},
         {"terravell-map", {"info"}, 2, "", "terravell-map: info needs a map FILE (see terravell-map info --help)\n"},
-        {"terravell-map", {"info", "none.raw"}, 1, "", "terravell-map: cannot read none.raw: No such file or directory\n"},
+        {"terravell-map", {"info", "none.raw"}, 1, "", "cannot read none.raw: No such file or directory\n"},
         // Refused before a byte is read: a named pipe with no writer, an endless device.
         {"terravell-map", {"info", "pipe"}, 1, "", "terravell-map: cannot read pipe: not a regular file\n"},
-        {"terravell-map", {"import", "pipe", "-o", "w"}, 1, "", "terravell-map: cannot read pipe: not a regular file\n"},
-        {"terravell-map", {"import", "/dev/zero", "-o", "w"}, 1, "", "terravell-map: cannot read /dev/zero: not a regular file\n"},
-        {"terravell-map", {"generate", "-o", "w", "--bogus"}, 2, "", "terravell-map: unknown option --bogus (see terravell-map generate --help)\n"},
+        {"terravell-map", {"import", "pipe", "-o", "w"}, 1, "", "cannot read pipe: not a regular file\n"},
+        {"terravell-map", {"import", "/dev/zero", "-o", "w"}, 1, "", "cannot read /dev/zero: not a regular file\n"},
+        {"terravell-map", {"generate", "-o", "w", "--bogus"}, 2, "",
+         "terravell-map: unknown option --bogus (see terravell-map generate --help)\n"},
         {"terravell-map", {"import", "x.png", "-o", "w", "--stretch=1"}, 2, "", "--stretch takes no value"},
-        {"terravell-map", {"generate", "--help"}, 0, "per height step (default " + std::to_string(DEFAULT_MAP_HEIGHT_SCALE) + ")", ""},
+        {"terravell-map", {"generate", "--help"}, 0,
+         "per height step (default " + std::to_string(DEFAULT_MAP_HEIGHT_SCALE) + ")", ""},
+        // clang-format on
         {"terravell-map", {"--version"}, 0, std::string("terravell-map ") + GAME_VERSION + "\n", ""},
         {"terravell-bench", {"--frames", "0"}, 2, "", "terravell-bench: "},
         {"terravell-shot", {"--nope"}, 2, "", "terravell-shot: unknown option --nope (see terravell-shot --help)\n"},
@@ -512,9 +564,13 @@ TEST(MapTool, EveryToolsCommandLine)
         {"terravell", {"a", "b"}, 1, "", "terravell: unexpected argument 'b'"},
     };
 #ifndef __SANITIZE_ADDRESS__  // its shadow memory cannot live under a ceiling
-    ToolRun starved = RunTool("terravell-map", {"generate", "--tiles", "512x511", "-o", "starved"}, "prlimit --as=60000000 ");
-    EXPECT_TRUE(starved.status == 1 && starved.err == "terravell-map: out of memory while generating a world of 512 x 511 tiles\n") << starved.status << starved.err;
-    // 57 bytes whose header promises 805 MB of pixels: refused for what it holds, before anything that size is allocated.
+    ToolRun starved =
+        RunTool("terravell-map", {"generate", "--tiles", "512x511", "-o", "starved"}, "prlimit --as=60000000 ");
+    EXPECT_TRUE(starved.status == 1 &&
+                starved.err == "terravell-map: out of memory while generating a world of 512 x 511 tiles\n")
+        << starved.status << starved.err;
+    // 57 bytes whose header promises 805 MB of pixels: refused for what it holds, before anything that size is
+    // allocated.
     dir.Write("huge.png", PngChunks(16385, 8191, 16, 2, {{"IDAT", {}}, {"IEND", {}}}));
     ToolRun huge = RunTool("terravell-map", {"import", "huge.png", "-o", "starved"}, "prlimit --as=60000000 ");
     EXPECT_EQ(huge.err, "terravell-map: cannot read huge.png: PNG: Not enough image data\n");

@@ -1,4 +1,5 @@
-// Guards the names of F12's pictures: one already taken reused, the count not carried on, a failed write not reported (the pixels are the end-to-end test's).
+// Guards the names of F12's pictures: one already taken reused, the count not carried on, a failed write not reported
+// (the pixels are the end-to-end test's).
 #include "gfx/PngPicture.h"
 #include "tests/support/TempDir.h"
 

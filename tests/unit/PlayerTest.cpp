@@ -1,4 +1,5 @@
-// Guards the wedge's physics and camera: fall speed, landing (height 0 included) and its flag toggle, coasting and its stop bound, the fall reset (to --start's point when given), heading folds, push direction, the view translation, the eye kept clear of the ground as drawn (and aimed at the wedge) with every other orbit unchanged, and the mesh's winding.
+// Guards the wedge's physics and camera: fall, landing and its flag, coasting and its stop, the reset (--start's),
+// heading folds, push direction, the view, the eye kept clear of the drawn ground (other orbits unchanged), winding.
 #include "base/GameFacts.h"
 #include "tests/support/TestMaps.h"
 #include "world/Map.h"
@@ -21,7 +22,7 @@ struct Landed {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(Player, FallsLandsOnAnyGroundAndTogglesTheLandingFlag)
 {
@@ -158,8 +159,10 @@ TEST(Player, CameraTranslation)
     CPlayer& p = map.player;
     p.position = Vec3(50, 5, 150);
     // Straight down from 100 above at start; level, 100 behind the nose; turned a quarter; in between.
-    const std::pair<Vec3, Vec3> cases[] = {{{0, 0, 100}, {-50, 5, -250}}, {{0, 0.25f, 100}, {-50, 105, -150}},
-                                           {{-0.25f, 0.25f, 100}, {-150, 5, -150}}, {{0, 0.125f, 100}, {-50, 75.71068f, -220.71068f}}};
+    const std::pair<Vec3, Vec3> cases[] = {{{0, 0, 100}, {-50, 5, -250}},
+                                           {{0, 0.25f, 100}, {-50, 105, -150}},
+                                           {{-0.25f, 0.25f, 100}, {-150, 5, -150}},
+                                           {{0, 0.125f, 100}, {-50, 75.71068f, -220.71068f}}};
     for (const auto& [camera, want] : cases) {
         p.camera = camera;
         ExpectNear(p.CameraTranslation(), want, 1e-3f);

@@ -1,4 +1,5 @@
-// Guards the rules of terravell-map's progress line: shown within a command's first second or off a terminal, redrawn without a change or more than ten times a second, padded short of a longer line before it, and a clear that leaves text or writes when nothing is drawn (the terminal itself is the end-to-end test's).
+// Guards the progress line's rules: shown within a second or off a terminal, redrawn unchanged or over ten times a
+// second, not padded over a longer line, a clear that leaves text or writes with nothing drawn.
 #include "tools/common/Progress.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// Guards the terrain's chunks: a cell lost or drawn twice at any tile size, a chunk's mesh with another vertex's height, normal or texture, and culling that drops a chunk straddling the view's edge, keeps one beyond the far plane, or sorts far before near.
+// Guards the terrain's chunks: a cell lost or drawn twice at any tile size, a mesh with another vertex's attributes.
 #include "tests/support/TestMaps.h"
 #include "world/Map.h"
 
@@ -19,8 +19,10 @@ TEST(TerrainChunks, EveryCellInExactlyOneChunk)
         for (uint32_t j = 0; j < axis.count; ++j) {
             uint32_t first, end;
             axis.Cells(j, first, end);
-            ASSERT_TRUE(first == expectedFirst && end > first && end - first <= std::max(16u, cells)) << tiles << "x" << cells << " chunk " << j;
-            EXPECT_TRUE(axis.ChunkOf(first) == j && axis.ChunkOf(end - 1) == j) << tiles << "x" << cells << " chunk " << j;
+            ASSERT_TRUE(first == expectedFirst && end > first && end - first <= std::max(16u, cells))
+                << tiles << "x" << cells << " chunk " << j;
+            EXPECT_TRUE(axis.ChunkOf(first) == j && axis.ChunkOf(end - 1) == j)
+                << tiles << "x" << cells << " chunk " << j;
             if (cells > 16) {
                 EXPECT_EQ(first / cells, (end - 1) / cells) << "a part straddles two tiles";
             }
@@ -34,7 +36,8 @@ TEST(TerrainChunks, EveryCellInExactlyOneChunk)
 TEST(TerrainChunks, MeshesCarryTheirOwnVerticesAndTextures)
 {
     // Tiles grouped into a chunk, and one tile split into parts.
-    for (const MapFileData& file : {TestMap(3, 2, 4, 10, 150, 0, BumpyHeight), TestMap(1, 1, 40, 10, 150, 0, BumpyHeight)}) {
+    for (const MapFileData& file :
+         {TestMap(3, 2, 4, 10, 150, 0, BumpyHeight), TestMap(1, 1, 40, 10, 150, 0, BumpyHeight)}) {
         CMap map;
         LoadTestGrid(map, file);
         const uint32_t n = map.subdivisions;
@@ -48,15 +51,19 @@ TEST(TerrainChunks, MeshesCarryTheirOwnVerticesAndTextures)
             for (const TerrainMesh::Run& run : mesh.runs)
                 for (uint32_t i = run.first; i < run.first + run.count; ++i) {
                     const TerrainVertex& v = mesh.vertices[mesh.indices[i]];
-                    uint32_t col = uint32_t(std::lround((v.position.x + mesh.origin.x) / 10)), row = uint32_t(std::lround(-(v.position.y + mesh.origin.y) / 10));
+                    uint32_t col = uint32_t(std::lround((v.position.x + mesh.origin.x) / 10)),
+                             row = uint32_t(std::lround(-(v.position.y + mesh.origin.y) / 10));
                     ASSERT_EQ(v.position.z, BumpyHeight(col, row) * 1.5f) << col << ", " << row;
                     const Vec3 p = v.position + mesh.origin;
-                    EXPECT_TRUE(p.x >= lo.x && p.x <= hi.x && p.y >= lo.y && p.y <= hi.y && p.z >= lo.z && p.z <= hi.z) << "chunk " << chunk << " box misses " << col << ", " << row;
-                    EXPECT_EQ(0, memcmp(&v.normal, &map.normals[3 * (row * map.columns + col)], sizeof(Vec3))) << col << ", " << row;
+                    EXPECT_TRUE(p.x >= lo.x && p.x <= hi.x && p.y >= lo.y && p.y <= hi.y && p.z >= lo.z && p.z <= hi.z)
+                        << "chunk " << chunk << " box misses " << col << ", " << row;
+                    EXPECT_EQ(0, memcmp(&v.normal, &map.normals[3 * (row * map.columns + col)], sizeof(Vec3)))
+                        << col << ", " << row;
                     // s counts from the tile's left edge less 2; t is the sub-row at the upper edge, less 2 below.
                     int sx = int(std::lround(v.s * n)) + 2, ty = int(std::lround(v.t * n));
                     EXPECT_TRUE(sx >= 0 && sx <= int(n) && (col - sx) % n == 0) << "s " << v.s << " at column " << col;
-                    EXPECT_TRUE((int(row) - ty) % int(n) == 0 || (int(row) - ty) % int(n) == 2) << "t " << v.t << " at row " << row;
+                    EXPECT_TRUE((int(row) - ty) % int(n) == 0 || (int(row) - ty) % int(n) == 2)
+                        << "t " << v.t << " at row " << row;
                     if (i % 3 == 0) {  // a triangle's first corner is its cell's top-left
                         uint32_t tile = (row / n) * map.width + col / n;
                         EXPECT_EQ(run.entry, map.tileMap[tile]) << "tile " << tile;
@@ -65,51 +72,4 @@ TEST(TerrainChunks, MeshesCarryTheirOwnVerticesAndTextures)
         }
         EXPECT_EQ(triangles, map.triangleCount);
     }
-}
-
-namespace {
-
-// Looking level along the drawn -y (rows growing) or +y from eye, upside
-// down (culling does not care), through the game's projection.
-CFrustum LevelView(const Vec3& eye, bool alongRows)
-{
-    const float near = 0.1f, far = 1000.0f, s = alongRows ? 1.0f : -1.0f;
-    const float projection[16] = {0.75f, 0, 0, 0, 0, 1, 0, 0, 0, 0, (far + near) / (near - far), -1, 0, 0, 2 * far * near / (near - far), 0};
-    const float view[16] = {1, 0, 0, 0, 0, 0, s, 0, 0, -s, 0, 0, -eye.x, s * eye.z, -s * eye.y, 1};
-    float clip[16];
-    MultiplyMatrices(projection, view, clip);
-    CFrustum frustum;
-    EXPECT_FALSE(frustum.FromClipMatrix(clip));
-    return frustum;
-}
-
-} // namespace
-
-TEST(TerrainChunks, SeesWhatTheFrustumHoldsNearestFirst)
-{
-    CMap map;
-    LoadTestGrid(map, TestMap(128, 128, 8, 8, 50));  // 1024 cells of 8 units across; chunks of 16 cells
-    const Vec3 eye(4096, -1000, 10);
-    std::vector<uint32_t> seen;
-    map.chunks.Visible(LevelView(eye, true), seen);
-    auto has = [&](float x, float ahead) {
-        uint32_t chunk = map.chunks.down.ChunkOf(uint32_t((1000 + ahead) / 8)) * map.chunks.across.count + map.chunks.across.ChunkOf(uint32_t(x / 8));
-        return std::find(seen.begin(), seen.end(), chunk) != seen.end();
-    };
-    EXPECT_TRUE(has(4096, 500)) << "straight ahead";
-    EXPECT_TRUE(has(4096 + 666, 500)) << "straddling the right edge";
-    EXPECT_TRUE(has(4096, 990)) << "straddling the far plane";
-    EXPECT_FALSE(has(4096 + 900, 500)) << "beyond the right edge";
-    EXPECT_FALSE(has(4096, 1100)) << "beyond the far plane";
-    EXPECT_FALSE(has(4096, -200)) << "behind";
-    float last = 0;
-    for (uint32_t chunk : seen) {
-        Vec3 lo, hi;
-        map.chunks.Box(chunk, lo, hi);
-        Vec3 d = (lo + hi) * 0.5f - eye;
-        EXPECT_GE(Dot(d, d), last) << "chunk " << chunk << " out of order";
-        last = Dot(d, d);
-    }
-    map.chunks.Visible(LevelView(Vec3(4096, 500, 10), false), seen);
-    EXPECT_TRUE(seen.empty()) << "looking away from beyond the map's edge";
 }

@@ -1,4 +1,5 @@
-// Guards the vector helpers: folding that drifts or wraps 1.0, modes taken as bit flags, normalising the delta, a wrong cross product.
+// Guards the vector helpers: folding that drifts or wraps 1.0, modes taken as bit flags, normalising the delta, a wrong
+// cross product.
 #include "math/Vec3.h"
 #include "tests/support/TestMaps.h"
 
@@ -9,7 +10,7 @@
 
 TEST(Vec3, FoldUnitKeepsBothEndsAndEndsForAnyValue)
 {
-    const float cases[][2] = {{1.25f, 0.25f}, {2.0f, 1.0f}, {3.5f, 0.5f},  {1.0f, 1.0f},  {0.0f, 0.0f},
+    const float cases[][2] = {{1.25f, 0.25f},  {2.0f, 1.0f},  {3.5f, 0.5f},  {1.0f, 1.0f},  {0.0f, 0.0f},
                               {-0.25f, 0.75f}, {-1.0f, 0.0f}, {-2.5f, 0.5f}, {1e20f, 1.0f}, {-3e9f, 0.0f}};
     for (const auto& c : cases) {
         float v = c[0];
@@ -29,11 +30,11 @@ TEST(Vec3, UpdateModesActOnTheSumAndAreNotBitFlags)
         int16_t mode;
         Vec3 want;
     } cases[] = {
-        {{0, 0, 100}, {0, 0, 1}, 4, {0, 0, 101}},                        // mode 4 never folds z
-        {{0.5f, 0.01f, 100}, {0, -0.02f, 0}, 4, {0.5f, 0.99f, 100}},     // pitch wraps below 0
-        {{0, 0, 1}, {1, 0, 0}, 2, {0.70710677f, 0, 0.70710677f}},        // the sum is normalised
+        {{0, 0, 100}, {0, 0, 1}, 4, {0, 0, 101}},                     // mode 4 never folds z
+        {{0.5f, 0.01f, 100}, {0, -0.02f, 0}, 4, {0.5f, 0.99f, 100}},  // pitch wraps below 0
+        {{0, 0, 1}, {1, 0, 0}, 2, {0.70710677f, 0, 0.70710677f}},     // the sum is normalised
         {{1.5f, -0.5f, 2.25f}, {0, 0, 0}, 8, {0.5f, 0.5f, 0.25f}},
-        {{0.5f, 0.5f, 0.5f}, {1, 2, 3}, 6, {1.5f, 2.5f, 3.5f}},          // codes are not combined
+        {{0.5f, 0.5f, 0.5f}, {1, 2, 3}, 6, {1.5f, 2.5f, 3.5f}},  // codes are not combined
         {{0.5f, 0.5f, 0.5f}, {1, 2, 3}, 12, {1.5f, 2.5f, 3.5f}},
         {{0.5f, 0.5f, 0.5f}, {1, 2, 3}, 1, {1.5f, 2.5f, 3.5f}},
     };
