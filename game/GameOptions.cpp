@@ -58,12 +58,20 @@ std::vector<option> ViewOptions(std::initializer_list<option> own)
     std::vector<option> options(own);
     options.push_back({"detail", required_argument, nullptr, 'd'});
     options.push_back({"view-distance", required_argument, nullptr, 'v'});
+    options.push_back({"start", required_argument, nullptr, 's'});
     return LongOptions(options);
 }
 
 int ViewOption(int id, const CCommandLine& line, const char* program, GameOptions& options)
 {
     char range[96];
+    if (id == 's') {
+        options.startGiven = true;
+        if (ParsePointIn(line.Value(), -FARTHEST_START, FARTHEST_START, options.startX, options.startY))
+            return 0;
+        return UsageError(program,
+                          line.Name() + " wants X,Y in world units, e.g. 2400,3100 (got '" + line.Value() + "')");
+    }
     if (id == 'd') {
         if (ParseNumberIn(line.Value(), 0.0f, MOST_DETAIL_PIXELS, options.detailPixels))
             return 0;
@@ -81,18 +89,11 @@ int ViewOption(int id, const CCommandLine& line, const char* program, GameOption
 
 int ParseGameOptions(int argc, char** argv, GameOptions& options)
 {
-    static const std::vector<option> OPTIONS = ViewOptions({{"start", required_argument, nullptr, 's'}});
+    static const std::vector<option> OPTIONS = ViewOptions({});
     CCommandLine line(argc, argv);
     std::string error;
     int id;
     while ((id = line.Next("h", OPTIONS.data(), error)) != -1) {
-        if (id == 's') {
-            options.startGiven = true;
-            if (!ParsePointIn(line.Value(), -FARTHEST_START, FARTHEST_START, options.startX, options.startY))
-                return UsageError(PROGRAM, line.Name() + " wants X,Y in world units, e.g. 2400,3100 (got '" +
-                                               line.Value() + "')");
-            continue;
-        }
         const int status = ViewOption(id, line, PROGRAM, options);
         if (status > 0)
             return status;

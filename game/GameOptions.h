@@ -20,8 +20,8 @@ struct GameOptions {
 int ParseGameOptions(int argc, char** argv, GameOptions& options);
 
 // The view's options, for the game and the tools that run it: a tool's own
-// options, then --detail ('d') and --view-distance ('v'), then --help and
-// --version.
+// options, then --detail ('d'), --view-distance ('v') and --start ('s'),
+// then --help and --version.
 std::vector<option> ViewOptions(std::initializer_list<option> own);
 // Reads option `id` when it is one of the view's: 0 once read, the usage
 // error's status after its line, -1 for any other option.

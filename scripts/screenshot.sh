@@ -6,6 +6,8 @@
 #   docs/screenshot.png        a chase view over the island
 #   docs/screenshot-real.png   a chase view over the made-up elevation tile
 #                              the tests import, at true scale
+#   docs/screenshot-horizon.png  the same tile from its southern end, the
+#                              land out to the horizon
 # Usage: scripts/screenshot.sh [BUILD_DIR]
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -36,3 +38,7 @@ trap 'rm -rf "$REAL"' EXIT
 (cd "$REAL" && "$BUILD_DIR/terravell-shot" "$REAL/shot.bmp" 'none*60' 'right*38' 'up*120' 'none*40' 'x*7' 'a*45' 'none*10')
 convert "$REAL/shot.bmp" "$ROOT/docs/screenshot-real.png"
 echo "wrote docs/screenshot-real.png"
+# From the southern end, high up, looking north over the whole tile.
+(cd "$REAL" && "$BUILD_DIR/terravell-shot" --start 4800,13500 "$REAL/shot.bmp" 'none*80' 'x*11' 'a*400' 'none*5')
+convert "$REAL/shot.bmp" "$ROOT/docs/screenshot-horizon.png"
+echo "wrote docs/screenshot-horizon.png"

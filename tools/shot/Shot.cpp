@@ -18,7 +18,7 @@
 
 namespace {
 
-const char* USAGE = "usage: terravell-shot [--detail PIXELS] [--view-distance UNITS] OUT.bmp STEP...\n"
+const char* USAGE = "usage: terravell-shot [--detail PIXELS] [--view-distance UNITS] [--start X,Y] OUT.bmp STEP...\n"
                     "Plays a key script through the game's frame loop (run where Data/ is) and\n"
                     "saves the last frame as a BMP. Each STEP is KEYS*FRAMES, KEYS being \"none\"\n"
                     "or key names joined by '+': up, down, left, right, ctrl, a, z, s, x.\n"
@@ -26,6 +26,8 @@ const char* USAGE = "usage: terravell-shot [--detail PIXELS] [--view-distance UN
                     "\n"
                     "  --detail PIXELS         the game's --detail\n"
                     "  --view-distance UNITS   the game's --view-distance\n"
+                    "  --start X,Y             the game's --start\n"
+                    "  --start X,Y             the game's --start\n"
                     "  -h, --help              this text\n"
                     "  --version               the tool's version\n";
 
