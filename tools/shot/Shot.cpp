@@ -27,7 +27,6 @@ const char* USAGE = "usage: terravell-shot [--detail PIXELS] [--view-distance UN
                     "  --detail PIXELS         the game's --detail\n"
                     "  --view-distance UNITS   the game's --view-distance\n"
                     "  --start X,Y             the game's --start\n"
-                    "  --start X,Y             the game's --start\n"
                     "  -h, --help              this text\n"
                     "  --version               the tool's version\n";
 
