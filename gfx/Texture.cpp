@@ -28,6 +28,31 @@ Vec3 MeanColour(const SDL_Surface& image, float from, float to)
     return Vec3(float(sum[0] * scale), float(sum[1] * scale), float(sum[2] * scale));
 }
 
+void MakeTexture(const void* rgb, int width, int height, TextureStyle style, uint32_t& texture)
+{
+    if (texture == 0)
+        glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    if (style == TextureStyle::Clamped || style == TextureStyle::Blocky) {
+        // Stretched, meeting at a cube's edges or laid once over the map, an
+        // image must not pick up texels from its opposite edge.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    }
+    if (style == TextureStyle::Blocky) {
+        // Blocky when near, as the tiles it shows are.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    }
+    if (style == TextureStyle::Linear || style == TextureStyle::Clamped) {
+        // One level only: filters that need no mipmaps.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    } else {
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    }
+}
+
 bool LoadTexture(const char* path, TextureStyle style, uint32_t& texture,
                  const std::function<void(const SDL_Surface&)>& inspect)
 {
@@ -38,23 +63,7 @@ bool LoadTexture(const char* path, TextureStyle style, uint32_t& texture,
     }
     if (inspect)
         inspect(*image);
-    if (texture == 0)
-        glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    if (style == TextureStyle::Clamped) {
-        // Stretched or meeting at a cube's edges, an image must not pick up
-        // texels from its opposite edge.
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    }
-    if (style != TextureStyle::Mipmapped) {
-        // One level only: filters that need no mipmaps.
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    }
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, image->w, image->h, 0, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
-    if (style == TextureStyle::Mipmapped)
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->w, image->h, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
+    MakeTexture(image->pixels, image->w, image->h, style, texture);
     SDL_FreeSurface(image);
     return false;
 }

@@ -12,7 +12,12 @@ enum class TextureStyle {
     Linear,     // one level, linear filters (glyph sheet)
     Clamped,    // one level, linear filters, edges clamped (panels, sky faces)
     Mipmapped,  // the whole mipmap chain, and the initial repeat wrapping (terrain)
+    Blocky,     // the whole mipmap chain, nearest texel when magnified, edges clamped (the terrain's overview)
 };
+
+// Fills `texture` (bound; generated first when it is 0) with an image of
+// 24-bit pixels, rows bottom-up, red first.
+void MakeTexture(const void* rgb, int width, int height, TextureStyle style, uint32_t& texture);
 
 // Loads a 24-bit BMP into a texture: `texture` is bound and filled, or,
 // when it is 0, a name is generated once the image has loaded. On failure

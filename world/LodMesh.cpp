@@ -39,7 +39,7 @@ TerrainVertex CLodMesh::Vertex(const Place& p, uint32_t col, uint32_t row, uint3
     const CTerrainLod& lod = p.lod;
     const size_t index = size_t(row) * map.columns + col;
     float h = map.vertices[3 * index + 2];
-    Vec3 normal(map.normals[3 * index], map.normals[3 * index + 1], map.normals[3 * index + 2]);
+    Vec3 normal = map.Normal(index);
     const float n = float(map.subdivisions);
     TerrainVertex v;
     if (entry == CTerrainLod::MIXED) {
@@ -73,7 +73,7 @@ TerrainVertex CLodMesh::Vertex(const Place& p, uint32_t col, uint32_t row, uint3
                 const size_t c = corners.vertex[i];
                 const float w = corners.weight[i];
                 coarse += w * map.vertices[3 * c + 2];
-                coarseNormal += Vec3(map.normals[3 * c], map.normals[3 * c + 1], map.normals[3 * c + 2]) * w;
+                coarseNormal += map.Normal(c) * w;
             }
             // Normals blend unnormalised: lighting is linear in them, so the
             // blended vertex is lit as the coarse triangle would be.

@@ -4,10 +4,6 @@
 #include "world/MapFile.h"
 
 #include <GL/gl.h>
-#ifndef GL_CLAMP_TO_EDGE
-#define GL_CLAMP_TO_EDGE 0x812F
-#endif
-#include <GL/glu.h>
 #include <SDL/SDL.h>
 #include <algorithm>
 #include <cmath>
@@ -85,16 +81,8 @@ bool CMap::LoadTextures(const std::vector<uint32_t>& textureNumbers)
             return true;
     }
     if (width > 0 && height > 0) {
-        // Blocky when near, as the tiles are; clamped, so no edge bleeds
-        // into the other.
         const std::vector<uint8_t> rgb = overview.Picture(tileMap, width, height, blocks);
-        glGenTextures(1, &overviewTexture);
-        glBindTexture(GL_TEXTURE_2D, overviewTexture);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, GLint(overview.width), GLint(overview.height), GL_RGB, GL_UNSIGNED_BYTE,
-                          rgb.data());
+        MakeTexture(rgb.data(), int(overview.width), int(overview.height), TextureStyle::Blocky, overviewTexture);
     }
     return false;
 }
@@ -257,7 +245,7 @@ void CMap::ChunkMesh(uint32_t chunk, TerrainMesh& mesh) const
                     TerrainVertex v;
                     v.s = (float(sx) - 2.0f) / nf;
                     v.t = (float(sy) - float(cy)) / nf;
-                    v.normal = Vec3(normals[3 * index], normals[3 * index + 1], normals[3 * index + 2]);
+                    v.normal = Normal(index);
                     v.position =
                         Vec3(float(col - col0) * d, -float(row - row0) * d, vertices[3 * index + 2] * heightScale);
                     mesh.vertices.push_back(v);

@@ -63,6 +63,10 @@ public:
     uint32_t triangleCount = 0;
     LargeArray<float> vertices;  // x, y, z per vertex; z unscaled
     LargeArray<float> normals;
+    Vec3 Normal(size_t vertex) const
+    {
+        return Vec3(normals[3 * vertex], normals[3 * vertex + 1], normals[3 * vertex + 2]);
+    }
     uint32_t width = 0;
     uint32_t columns = 0;
     uint32_t height = 0;
