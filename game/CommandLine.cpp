@@ -2,7 +2,9 @@
 
 #include "base/GameFacts.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 CCommandLine::CCommandLine(const std::string& program, const std::vector<std::string>& args) : words(1, program)
 {
@@ -112,4 +114,13 @@ std::vector<option> LongOptions(const std::vector<option>& own)
     options.push_back({"version", no_argument, nullptr, 'V'});
     options.push_back({nullptr, 0, nullptr, 0});
     return options;
+}
+
+bool ParseReal(const std::string& text, double low, double high, double& value)
+{
+    if (text.empty())
+        return true;
+    char* end = nullptr;
+    value = strtod(text.c_str(), &end);
+    return *end != '\0' || !std::isfinite(value) || value < low || value > high;
 }

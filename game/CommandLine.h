@@ -55,3 +55,6 @@ int UsageError(const std::string& program, const std::string& error, const std::
 // error, 'h' the usage on stdout, 'V' the version. The exit status, or -1
 // for any other answer.
 int CommonOption(int id, const char* program, const char* usage, const std::string& error);
+
+// A finite decimal in [low, high] as the whole of `text`; true on failure.
+bool ParseReal(const std::string& text, double low, double high, double& value);

@@ -2,9 +2,7 @@
 
 #include "base/GameFacts.h"
 
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -38,9 +36,8 @@ constexpr float FARTHEST_START = 1e9f;
 
 bool ParseNumberIn(const char* text, float low, float high, float& out)
 {
-    char* end = nullptr;
-    const double value = text && *text ? strtod(text, &end) : NAN;
-    if (!end || *end != '\0' || !(value >= low && value <= high))
+    double value = 0.0;
+    if (!text || ParseReal(text, low, high, value))
         return false;
     out = float(value);
     return true;

@@ -104,16 +104,6 @@ bool ParseWhole(const std::string& text, unsigned long long low, unsigned long l
     return errno != 0 || *end != '\0' || value < low || value > high;
 }
 
-// Finite decimal in [low, high]; true on failure.
-bool ParseReal(const std::string& text, double low, double high, double& value)
-{
-    if (text.empty())
-        return true;
-    char* end = nullptr;
-    value = strtod(text.c_str(), &end);
-    return *end != '\0' || !std::isfinite(value) || value < low || value > high;
-}
-
 // "16x12", or "16" for a square.
 bool ParseTiles(const std::string& text, uint32_t& across, uint32_t& down)
 {
